@@ -27,10 +27,8 @@ struct Program {
 const Program PROGRAMS[] = {
     {"cycle_hare", CYCLE_HARE_PATH, "Linear\n", "Cyclic\n",
      "\nTime taken by Hare-Tort ALGO is: %s(in ms)\n"},
-#ifdef CYCLE_REVERSE_PATH
     {"cycle_reverse", CYCLE_REVERSE_PATH, "Linear List, no cycle found\n", "Cycle found\n",
      "\nTime taken by Reverse Link ALGO: %s(in ms)\n"},
-#endif
 };
 
 struct RunResult {
