@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <err.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -101,6 +102,9 @@ std::vector<Node*> allocateNodes(int64_t n, bool scattered) {
     std::vector<Node*> order(static_cast<size_t>(n));
     for (int64_t i = 0; i < n; i++) {
         order[i] = static_cast<Node*>(malloc(sizeof(Node)));
+        if (order[i] == nullptr) {
+            err(1, "cannot allocate a list of %lld nodes", static_cast<long long>(n));
+        }
         order[i]->val = static_cast<int32_t>(i % 10000 + 1);
     }
     if (scattered) {

@@ -5,6 +5,13 @@
 
 #include <cstdio>
 
+// Takes the end stamp and appends the record to the run log, closing it.
+static void writeRecord(FILE* run_log, Stamp start, const char* format) {
+    Stamp end = takeStamp();
+    fprintf(run_log, format, elapsedMs(start, end));
+    closeChecked(run_log, RUN_LOG_FILE);
+}
+
 // The run log is opened first, inside the measured time. An early cyclic
 // ending writes its record without the unit and prints its line afterwards;
 // every other ending prints its lines first and then measures.
@@ -14,9 +21,7 @@ int testCyclic(List list) {
     ReversalVerdict verdict = reverseLinks(list.head);
 
     if (verdict.ending == REVERSAL_EARLY_CYCLIC) {
-        Stamp end = takeStamp();
-        fprintf(run_log, "\nTime taken by Reverse Link ALGO: %lf\n", elapsedMs(start, end));
-        closeChecked(run_log, RUN_LOG_FILE);
+        writeRecord(run_log, start, "\nTime taken by Reverse Link ALGO: %lf\n");
         puts(verdict.test_line);
         return 1;
     }
@@ -26,8 +31,6 @@ int testCyclic(List list) {
     }
     int cyclic = verdict.ending == REVERSAL_CYCLIC ? 1 : 0;
     puts(cyclic != 0 ? "Cycle found" : "Linear List, no cycle found");
-    Stamp end = takeStamp();
-    fprintf(run_log, "\nTime taken by Reverse Link ALGO: %lf(in ms)\n", elapsedMs(start, end));
-    closeChecked(run_log, RUN_LOG_FILE);
+    writeRecord(run_log, start, "\nTime taken by Reverse Link ALGO: %lf(in ms)\n");
     return cyclic;
 }
