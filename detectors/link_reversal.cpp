@@ -1,6 +1,9 @@
 #include "link_reversal.h"
 
-ReversalVerdict reverseLinks(Node* head) {
+// The reversal itself, written once: NoCounts gives the programs' detector,
+// StepCounts the benchmark's counting run. The quick tests count nothing;
+// each pass of the loop is one move and one link written.
+template <typename Counts> static ReversalVerdict reverse(Node* head, Counts& counts) {
     if (head == nullptr) {
         return {REVERSAL_LINEAR, "Empty List"};
     }
@@ -30,6 +33,17 @@ ReversalVerdict reverseLinks(Node* head) {
         if (ahead != nullptr) {
             ahead = ahead->next;
         }
+        countMoves(counts, 1, 1);
+        countWrite(counts);
     }
     return {previous == head ? REVERSAL_CYCLIC : REVERSAL_LINEAR, nullptr};
+}
+
+ReversalVerdict reverseLinks(Node* head) {
+    NoCounts none;
+    return reverse(head, none);
+}
+
+ReversalVerdict reverseLinksCounted(Node* head, StepCounts& counts) {
+    return reverse(head, counts);
 }

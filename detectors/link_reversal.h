@@ -3,6 +3,7 @@
 #define CYCLE_DETECTORS_LINK_REVERSAL_H
 
 #include "ex3.h"
+#include "step_counts.h"
 
 // How a reversal run ended. An early cyclic ending is decided by a look at
 // the first nodes alone and is reported differently from the other two.
@@ -21,5 +22,10 @@ struct ReversalVerdict {
 // nodes before k and has its cycle reversed (node k points to the tail).
 // Lists decided by the quick tests are left untouched. Never fails.
 ReversalVerdict reverseLinks(Node* head);
+
+// The same reversal, adding what it did to counts: one move and one link
+// written per pass, n passes on a linear list of n >= 3 nodes and n + k + 1
+// around a cycle to index k.
+ReversalVerdict reverseLinksCounted(Node* head, StepCounts& counts);
 
 #endif

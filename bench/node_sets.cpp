@@ -1,0 +1,81 @@
+#include "node_sets.h"
+
+#include <algorithm>
+#include <err.h>
+#include <map>
+#include <random>
+#include <utility>
+
+std::string shapeName(ListShape shape) {
+    switch (shape.kind) {
+    case SHAPE_LINEAR:
+        return "linear";
+    case SHAPE_HEAD:
+        return "head";
+    case SHAPE_MIDDLE:
+        return "middle";
+    case SHAPE_SELF:
+        return "self";
+    case SHAPE_SWEEP:
+        break;
+    }
+    return "k" + std::to_string(shape.percent);
+}
+
+int64_t tailTarget(ListShape shape, int64_t n) {
+    switch (shape.kind) {
+    case SHAPE_LINEAR:
+        return -1;
+    case SHAPE_HEAD:
+        return 0;
+    case SHAPE_MIDDLE:
+        return n / 2;
+    case SHAPE_SELF:
+        return n - 1;
+    case SHAPE_SWEEP:
+        break;
+    }
+    return shape.percent * (n - 1) / 100;
+}
+
+// The size-n node set in allocation order, made on first use.
+static const std::vector<Node*>& nodeSet(int64_t n) {
+    static std::map<int64_t, std::vector<Node*>> sets;
+    std::vector<Node*>& nodes = sets[n];
+    if (nodes.empty()) {
+        nodes.resize(static_cast<size_t>(n));
+        for (int64_t i = 0; i < n; i++) {
+            Node* node = static_cast<Node*>(malloc(sizeof(Node)));
+            if (node == nullptr) {
+                errx(1, "cannot allocate a set of %lld list nodes", static_cast<long long>(n));
+            }
+            node->val = static_cast<int32_t>(i % 10000 + 1);
+            node->next = nullptr;
+            nodes[static_cast<size_t>(i)] = node;
+        }
+    }
+    return nodes;
+}
+
+const std::vector<Node*>& linkOrder(int64_t n, Layout layout) {
+    if (!layout.scattered) {
+        return nodeSet(n);
+    }
+    static std::map<int64_t, std::vector<Node*>> shuffled;
+    std::vector<Node*>& order = shuffled[n];
+    if (order.empty()) {
+        order = nodeSet(n);
+        std::mt19937_64 generator(static_cast<uint64_t>(n));
+        std::shuffle(order.begin(), order.end(), generator);
+    }
+    return order;
+}
+
+BenchList linkShape(const std::vector<Node*>& order, int64_t target) {
+    size_t n = order.size();
+    for (size_t i = 0; i + 1 < n; i++) {
+        order[i]->next = order[i + 1];
+    }
+    order[n - 1]->next = target >= 0 ? order[static_cast<size_t>(target)] : nullptr;
+    return BenchList{order[0], order.data(), static_cast<int64_t>(n)};
+}
