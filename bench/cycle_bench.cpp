@@ -1,7 +1,8 @@
 // Time per node of every cycle detector against the floor of a plain walk, on
 // the same nodes, over list layouts, cycle shapes and sizes from L1-resident
 // to DRAM, and the sweep of cycle positions at one million nodes. Each
-// benchmark is named <kernel>/<layout>/<shape>/<n>.
+// benchmark is named <kernel>/<layout>/<shape>/<n>, to which Google Benchmark
+// adds /manual_time.
 #include "kernels.h"
 #include "node_sets.h"
 #include "timing.h"
@@ -11,7 +12,6 @@
 #include <err.h>
 #include <new>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -19,8 +19,8 @@ const Layout LAYOUTS[] = {{"sequential", false}, {"scattered", true}};
 const int64_t SIZES[] = {1000, 10000, 100000, 1000000, 4000000};
 const int64_t SWEEP_SIZE = 1000000;
 
-// One row's kernels are registered side by side, so that a run in
-// registration order measures them close together in time.
+// Registers every kernel on one layout, shape and size; the linear-only
+// kernels on linear lists alone.
 void registerRow(Layout layout, ListShape shape, int64_t n) {
     for (size_t i = 0; i < KERNEL_COUNT; i++) {
         const Kernel& kernel = KERNELS[i];
