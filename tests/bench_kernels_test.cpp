@@ -53,6 +53,19 @@ TEST(StepCounts, HareMakesTheGuaranteedNumberOfPassesOnALinearList) {
     }
 }
 
+TEST(StepCounts, HareMeetsWithinNMinusOnePassesAroundACycle) {
+    for (int64_t n : {3, 4, 5, 17, 100, 257}) {
+        Nodes nodes = makeNodes(n);
+        for (int64_t k = 0; k < n; k++) {
+            StepCounts counts;
+            EXPECT_EQ(hareWalkCounted(linkShape(nodes.order, k).head, counts).cyclic, 1);
+            int64_t passes = (counts.chain - 2) / 2;
+            EXPECT_LE(passes, n - 1) << "n = " << n << ", k = " << k;
+            EXPECT_EQ(counts.moves, 2 + 3 * passes);
+        }
+    }
+}
+
 TEST(StepCounts, ReversalMakesNPassesOrNPlusKPlusOneAroundACycle) {
     for (int64_t n : {3, 4, 9, 64}) {
         Nodes nodes = makeNodes(n);
