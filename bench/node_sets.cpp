@@ -1,10 +1,10 @@
 #include "node_sets.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <err.h>
 #include <map>
 #include <random>
-#include <utility>
 
 std::string shapeName(ListShape shape) {
     switch (shape.kind) {
