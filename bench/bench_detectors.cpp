@@ -1,5 +1,7 @@
 #include "bench_detectors.h"
 
+#include "cycle/detect.h"
+
 #include <unordered_set>
 
 template <typename Counts> int traverse(BenchList list, Counts& counts) {
@@ -35,30 +37,25 @@ template <typename Counts> int trail(BenchList list, Counts& counts) {
     return (node != nullptr) & (trailing != nullptr);
 }
 
-template <typename Counts> int brentFrom(const Node* start, Counts& counts) {
-    if (start == nullptr) {
-        return 0;
-    }
-    const Node* tortoise = start;
-    const Node* runner = start->next;
-    countMoves(counts, 1, 1);
-    int64_t power = 1;
-    int64_t length = 1;
-    while (runner != nullptr && runner != tortoise) {
-        if (power == length) {
-            tortoise = runner;
-            power *= 2;
-            length = 0;
-        }
-        runner = runner->next;
-        countMoves(counts, 1, 1);
-        length++;
-    }
-    return runner != nullptr;
+template <typename Counts> int brent(BenchList list, Counts& counts) {
+    auto next = nextLink;
+    return cycle::detail::brentWalk(static_cast<const Node*>(list.head), next, counts);
 }
 
-template <typename Counts> int brent(BenchList list, Counts& counts) {
-    return brentFrom(list.head, counts);
+template <typename Counts> int nivasch(BenchList list, Counts& counts) {
+    auto next = nextLink;
+    return cycle::detail::nivaschWalk(static_cast<const Node*>(list.head), next, counts);
+}
+
+template <typename Counts> int hascycle(BenchList list, Counts& counts) {
+    auto next = nextLink;
+    return cycle::detail::hasCycle(static_cast<const Node*>(list.head), next, counts);
+}
+
+template <typename Counts> int findcycle(BenchList list, Counts& counts) {
+    auto next = nextLink;
+    return cycle::detail::findCycle(static_cast<const Node*>(list.head), next, counts).entry !=
+           nullptr;
 }
 
 template <typename Counts> int hashset(BenchList list, Counts& counts) {
@@ -82,6 +79,7 @@ INSTANTIATE_FOR_BOTH_COUNTS(traverse)
 INSTANTIATE_FOR_BOTH_COUNTS(stream)
 INSTANTIATE_FOR_BOTH_COUNTS(trail)
 INSTANTIATE_FOR_BOTH_COUNTS(brent)
+INSTANTIATE_FOR_BOTH_COUNTS(nivasch)
+INSTANTIATE_FOR_BOTH_COUNTS(hascycle)
+INSTANTIATE_FOR_BOTH_COUNTS(findcycle)
 INSTANTIATE_FOR_BOTH_COUNTS(hashset)
-template int brentFrom(const Node*, NoCounts&);
-template int brentFrom(const Node*, StepCounts&);

@@ -20,9 +20,15 @@ static int reverse(BenchList list, StepCounts& counts) {
 }
 
 const Kernel KERNELS[] = {
-    {"traverse", traverse, traverse, false}, {"stream", stream, stream, true},
-    {"trail", trail, trail, true},           {"hare", hare, hare, false},
-    {"reverse", reverse, reverse, false},    {"brent", brent, brent, false},
-    {"nivasch", nivasch, nivasch, false},    {"hashset", hashset, hashset, false},
+    {"traverse", traverse, traverse, false},
+    {"stream", stream, stream, true},
+    {"trail", trail, trail, true},
+    {"hare", hare, hare, false},
+    {"reverse", reverse, reverse, false},
+    {"brent", brent, brent, false},
+    {"nivasch", nivasch, nivasch, false},
+    {"hascycle", hascycle, hascycle, false},
+    {"findcycle", findcycle, findcycle, false},
+    {"hashset", hashset, hashset, false},
 };
 const size_t KERNEL_COUNT = sizeof(KERNELS) / sizeof(KERNELS[0]);

@@ -1,40 +1,28 @@
 #include "hare_walk.h"
 
-// The walk itself, written once: NoCounts gives the programs' detector,
-// StepCounts the benchmark's counting run. The quick tests on the first
-// nodes count nothing; the fast pointer's start two links ahead does.
-template <typename Counts> static HareVerdict walk(const Node* head, Counts& counts) {
-    if (head == nullptr) {
-        return {"Empty List Passed", 0};
-    }
-    const Node* second = head->next;
-    if (second == nullptr) {
-        return {"Single Node,no self loop", 0};
-    }
-    if (second == head) {
-        return {"Circular, single node with self loop", 1};
-    }
-    if (second->next == nullptr) {
-        return {"Linear", 0};
-    }
-    if (second->next == head || second->next == second) {
-        return {"Cyclic", 1};
-    }
+#include "cycle/detect.h"
 
-    // The fast pointer starts two nodes ahead, so on a cycle it laps the
-    // slow one within n - 1 moves, and on a linear list it falls off first.
-    const Node* fast = second->next;
-    const Node* slow = head;
-    countMoves(counts, 2, 2);
-    while (fast != nullptr && slow != nullptr && fast->next != nullptr) {
-        if (fast == slow) {
-            return {"Cyclic", 1};
-        }
-        fast = fast->next->next;
-        slow = slow->next;
-        countMoves(counts, 3, 2);
+// The walk is the library's Floyd walk, written once: NoCounts gives the
+// programs' detector, StepCounts the benchmark's counting run. What remains
+// here is the line each ending prints.
+template <typename Counts> static HareVerdict walk(const Node* head, Counts& counts) {
+    auto next = [](const Node* node) { return node->next; };
+    cycle::detail::FloydEnd end = cycle::detail::floydWalk(head, next, counts);
+    switch (end) {
+    case cycle::detail::FLOYD_EMPTY:
+        return {"Empty List Passed", 0};
+    case cycle::detail::FLOYD_SINGLE:
+        return {"Single Node,no self loop", 0};
+    case cycle::detail::FLOYD_SELF_LOOP:
+        return {"Circular, single node with self loop", 1};
+    case cycle::detail::FLOYD_TWO_LINEAR:
+    case cycle::detail::FLOYD_WALK_LINEAR:
+        return {"Linear", 0};
+    case cycle::detail::FLOYD_TWO_CYCLIC:
+    case cycle::detail::FLOYD_WALK_CYCLIC:
+        break;
     }
-    return {"Linear", 0};
+    return {"Cyclic", 1};
 }
 
 HareVerdict hareWalk(const Node* head) {

@@ -1,9 +1,13 @@
 // Step counting for the detectors. Each detector is written once as a
 // template over a counts record: instantiated with NoCounts it is the plain
 // detector (the hooks compile to nothing); with StepCounts it reports what it
-// did, for the benchmark's counters and the tests' closed forms.
+// did, for the benchmark's counters and the tests' closed forms. The library's
+// detectors take the same records: their hooks are found by argument-
+// dependent lookup.
 #ifndef CYCLE_DETECTORS_STEP_COUNTS_H
 #define CYCLE_DETECTORS_STEP_COUNTS_H
+
+#include "cycle/detail/tally.h"
 
 #include <cstdint>
 
@@ -17,15 +21,14 @@ struct StepCounts {
     int64_t stack_peak = 0;
 };
 
-// The empty record of a detector run that counts nothing.
-struct NoCounts {};
+// The empty record of a detector run that counts nothing: the library's own.
+using NoCounts = cycle::detail::NoTally;
 
 // Adds moves pointer moves, chain of them on the longest dependent chain.
 inline void countMoves(StepCounts& counts, int64_t moves, int64_t chain) {
     counts.moves += moves;
     counts.chain += chain;
 }
-inline void countMoves(NoCounts&, int64_t, int64_t) {}
 
 // Adds one link written.
 inline void countWrite(StepCounts& counts) {
@@ -39,6 +42,5 @@ inline void countEntries(StepCounts& counts, int64_t entries) {
         counts.stack_peak = entries;
     }
 }
-inline void countEntries(NoCounts&, int64_t) {}
 
 #endif

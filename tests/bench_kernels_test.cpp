@@ -2,10 +2,10 @@
 // their verdicts on relinked node sets of every shape, the sweep's target
 // index, and Nivasch's stacks on increasing addresses.
 #include "bench_detectors.h"
+#include "cycle/detect.h"
 #include "hare_walk.h"
 #include "kernels.h"
 #include "link_reversal.h"
-#include "nivasch.h"
 #include "node_sets.h"
 
 #include <gtest/gtest.h>
@@ -135,24 +135,25 @@ TEST(NivaschStacks, StayLogarithmicOnIncreasingAddresses) {
         StepCounts counts;
         EXPECT_EQ(nivasch(linkShape(nodes.order, k), counts), k >= 0 ? 1 : 0);
         // Unmixed, increasing values would all pile up in one stack's class.
-        EXPECT_GT(counts.stack_peak, NIVASCH_STACK_CAPACITY) << "k = " << k;
-        EXPECT_LE(counts.stack_peak, 2 * NIVASCH_STACKS * static_cast<int64_t>(std::log2(n)));
+        EXPECT_GT(counts.stack_peak, cycle::detail::NIVASCH_STACK_CAPACITY) << "k = " << k;
+        EXPECT_LE(counts.stack_peak,
+                  2 * cycle::detail::NIVASCH_STACKS * static_cast<int64_t>(std::log2(n)));
     }
 }
 
 // Nodes ordered by increasing value never pop, so a stack overflows; the walk
 // must still decide, through the hand-over to Brent's method.
 TEST(NivaschStacks, DecideEvenWhenAStackOverflows) {
-    const int64_t n = 4 * NIVASCH_STACKS * NIVASCH_STACK_CAPACITY;
+    const int64_t n = 4 * cycle::detail::NIVASCH_STACKS * cycle::detail::NIVASCH_STACK_CAPACITY;
     Nodes nodes = makeNodes(n);
     Node* head = nodes.order[0];
     std::sort(nodes.order.begin() + 1, nodes.order.end(), [head](const Node* a, const Node* b) {
-        return nivaschValue(a, head) < nivaschValue(b, head);
+        return cycle::detail::nivaschValue(a, head) < cycle::detail::nivaschValue(b, head);
     });
     for (int64_t k : {int64_t{-1}, int64_t{0}, n / 3, n - 1}) {
         StepCounts counts;
         EXPECT_EQ(nivasch(linkShape(nodes.order, k), counts), k >= 0 ? 1 : 0) << "k = " << k;
-        EXPECT_GE(counts.stack_peak, NIVASCH_STACK_CAPACITY) << "a stack filled up";
+        EXPECT_GE(counts.stack_peak, cycle::detail::NIVASCH_STACK_CAPACITY) << "a stack filled up";
     }
 }
 

@@ -1,0 +1,248 @@
+// The header library against a brute-force truth, on three node types: next
+// first, next after a payload, and a list of indices held in a vector. Every
+// detector must give the right verdict, findCycle the exact entry, mu and
+// lambda, within the stated bounds, never calling next on nullptr and never
+// changing the list.
+#include "cycle/detect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace {
+
+struct LinkFirst {
+    LinkFirst* next;
+    int32_t payload;
+};
+
+struct LinkAfterPayload {
+    char payload[40];
+    const LinkAfterPayload* next;
+};
+
+// n nodes linked in a random memory order, the tail to the k-th node of the
+// list, or to nothing when k < 0. Index i of the list is nodes[order[i]].
+template <typename Node> struct PointerList {
+    std::vector<Node> nodes;
+    std::vector<size_t> order;
+
+    PointerList(int64_t n, int64_t k, std::mt19937_64& random) : nodes(n), order(n) {
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::shuffle(order.begin(), order.end(), random);
+        for (int64_t i = 0; i < n; i++) {
+            nodes[order[i]].next = i + 1 < n ? at(i + 1) : (k >= 0 ? at(k) : nullptr);
+        }
+    }
+    Node* at(int64_t i) {
+        return &nodes[order[i]];
+    }
+    const Node* head() {
+        return nodes.empty() ? nullptr : at(0);
+    }
+    std::vector<const void*> links() const {
+        std::vector<const void*> links;
+        for (const Node& node : nodes) {
+            links.push_back(node.next);
+        }
+        return links;
+    }
+    static auto next() {
+        return [](const Node* node) { return node->next; };
+    }
+};
+
+// The same shapes as a vector of successor indices (-1 ends the list); a node
+// is a pointer into the vector.
+struct IndexList {
+    std::vector<int32_t> successor;
+    std::vector<size_t> order;
+
+    IndexList(int64_t n, int64_t k, std::mt19937_64& random) : successor(n), order(n) {
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::shuffle(order.begin(), order.end(), random);
+        for (int64_t i = 0; i < n; i++) {
+            size_t following = i + 1 < n ? order[i + 1] : (k >= 0 ? order[k] : SIZE_MAX);
+            successor[order[i]] = following == SIZE_MAX ? -1 : static_cast<int32_t>(following);
+        }
+    }
+    const int32_t* at(int64_t i) const {
+        return &successor[order[i]];
+    }
+    const int32_t* head() const {
+        return successor.empty() ? nullptr : at(0);
+    }
+    std::vector<int32_t> links() const {
+        return successor;
+    }
+    auto next() const {
+        const int32_t* base = successor.data();
+        return [base](const int32_t* node) { return *node < 0 ? nullptr : base + *node; };
+    }
+};
+
+// Wraps next to count its calls and to fail the test if it is given nullptr.
+template <typename Next> auto counted(Next next, int64_t& calls) {
+    return [next, &calls](auto node) {
+        if (node == nullptr) {
+            ADD_FAILURE() << "next was called on nullptr";
+            return decltype(next(node)){nullptr};
+        }
+        calls++;
+        return next(node);
+    };
+}
+
+int64_t anchorBound(int64_t mu, int64_t lambda) {
+    return 2 * std::max(mu, lambda) + lambda;
+}
+
+// Every detector on one shape of list type List, against the truth: n nodes,
+// the tail to index k (mu = k, lambda = n - k), or linear when k < 0.
+template <typename List> void checkShape(List& list, int64_t n, int64_t k) {
+    SCOPED_TRACE("n = " + std::to_string(n) + ", k = " + std::to_string(k));
+    const bool cyclic = k >= 0;
+    const int64_t mu = cyclic ? k : n;
+    const int64_t lambda = cyclic ? n - k : 0;
+    const auto before = list.links();
+    auto next = list.next();
+
+    int64_t calls = 0;
+    EXPECT_EQ(cycle::hasCycle(list.head(), counted(next, calls)), cyclic);
+    const int64_t sighting = calls;
+    EXPECT_EQ(calls, cyclic ? calls : n) << "hasCycle walks a linear list once";
+    if (cyclic) {
+        EXPECT_GE(calls, mu + lambda) << "hasCycle stopped before a node came round";
+        EXPECT_LE(calls, anchorBound(mu, lambda)) << "hasCycle";
+    }
+
+    calls = 0;
+    EXPECT_EQ(cycle::floyd(list.head(), counted(next, calls)), cyclic);
+    EXPECT_LE(calls, cyclic ? 3 * (mu + lambda) : 3 * n / 2 + 1) << "floyd";
+    calls = 0;
+    EXPECT_EQ(cycle::brent(list.head(), counted(next, calls)), cyclic);
+    EXPECT_EQ(calls, cyclic ? calls : n);
+    EXPECT_LE(calls, cyclic ? anchorBound(mu, lambda) : n) << "brent";
+    calls = 0;
+    EXPECT_EQ(cycle::nivasch(list.head(), counted(next, calls)), cyclic);
+    EXPECT_LE(calls, cyclic ? mu + 2 * lambda : n) << "nivasch";
+
+    calls = 0;
+    cycle::Cycle<std::remove_cv_t<std::remove_pointer_t<decltype(list.head())>>> found =
+        cycle::findCycle(list.head(), counted(next, calls));
+    EXPECT_EQ(found.entry, cyclic ? list.at(k) : nullptr);
+    EXPECT_EQ(found.mu, mu);
+    EXPECT_EQ(found.lambda, lambda);
+    EXPECT_LE(calls, sighting + 9 * std::max<int64_t>(1, sighting / 31)) << "findCycle";
+
+    EXPECT_EQ(list.links(), before) << "a detector changed the list";
+}
+
+template <typename List> class DetectorsOn : public testing::Test {};
+using ListTypes = testing::Types<PointerList<LinkFirst>, PointerList<LinkAfterPayload>, IndexList>;
+TYPED_TEST_SUITE(DetectorsOn, ListTypes);
+
+TYPED_TEST(DetectorsOn, EveryShapeOfSmallLists) {
+    std::mt19937_64 random(1);
+    for (int64_t n = 0; n <= 40; n++) {
+        for (int64_t k = -1; k < n; k++) {
+            TypeParam list(n, k, random);
+            checkShape(list, n, k);
+        }
+    }
+}
+
+TYPED_TEST(DetectorsOn, RandomShapesUpToAHundredThousandNodes) {
+    std::mt19937_64 random(2);
+    for (int trial = 0; trial < 60; trial++) {
+        int64_t n = std::uniform_int_distribution<int64_t>(1, trial < 50 ? 5000 : 100000)(random);
+        int64_t k = std::uniform_int_distribution<int64_t>(-1, n - 1)(random);
+        TypeParam list(n, k, random);
+        checkShape(list, n, k);
+    }
+}
+
+// Shared slots may cost a checkpoint, but on the whole hasCycle stops within
+// a gap of the first repeat: past mu + lambda by under a 31st, on average.
+TEST(HasCycle, OvershootsALapByLessThanAGapOnAverage) {
+    std::mt19937_64 random(3);
+    double overshoot = 0;
+    const int trials = 200;
+    for (int trial = 0; trial < trials; trial++) {
+        int64_t n = std::uniform_int_distribution<int64_t>(1000, 50000)(random);
+        int64_t k = std::uniform_int_distribution<int64_t>(0, n - 1)(random);
+        PointerList<LinkFirst> list(n, k, random);
+        int64_t calls = 0;
+        ASSERT_TRUE(cycle::hasCycle(list.head(), counted(list.next(), calls)));
+        overshoot += static_cast<double>(calls - n) / static_cast<double>(n) / trials;
+    }
+    EXPECT_LT(overshoot, 1.0 / 31);
+}
+
+// A next that returns Node* rather than const Node* works as well.
+TEST(HasCycle, TakesANextReturningAMutableNode) {
+    std::vector<LinkFirst> nodes(3);
+    nodes[0].next = &nodes[1];
+    nodes[1].next = &nodes[2];
+    nodes[2].next = &nodes[1];
+    auto next = [](const LinkFirst* node) -> LinkFirst* { return node->next; };
+    EXPECT_TRUE(cycle::hasCycle(&nodes[0], next));
+    cycle::Cycle<LinkFirst> found = cycle::findCycle(&nodes[0], next);
+    EXPECT_EQ(found.entry, &nodes[1]);
+    EXPECT_EQ(found.mu, 1);
+    EXPECT_EQ(found.lambda, 2);
+}
+
+TEST(FindCycle, GivesZerosForAnEmptyList) {
+    cycle::Cycle<LinkFirst> found =
+        cycle::findCycle(static_cast<const LinkFirst*>(nullptr), PointerList<LinkFirst>::next());
+    EXPECT_EQ(found.entry, nullptr);
+    EXPECT_EQ(found.mu, 0);
+    EXPECT_EQ(found.lambda, 0);
+}
+
+// hasCycleEach against hasCycle on thousands of lists, some empty, with the
+// number in flight below, at and above the number of lists.
+class HasCycleEach : public testing::TestWithParam<size_t> {};
+
+TEST_P(HasCycleEach, AgreesWithHasCycleOnEveryList) {
+    std::mt19937_64 random(4 + GetParam());
+    std::vector<PointerList<LinkFirst>> lists;
+    std::vector<const LinkFirst*> heads;
+    const size_t count = GetParam() == 1 ? 300 : 3000;
+    for (size_t i = 0; i < count; i++) {
+        int64_t n = std::uniform_int_distribution<int64_t>(0, i % 7 == 0 ? 3000 : 40)(random);
+        int64_t k = std::uniform_int_distribution<int64_t>(-1, n - 1)(random);
+        lists.emplace_back(n, k, random);
+    }
+    for (PointerList<LinkFirst>& list : lists) {
+        heads.push_back(list.head());
+    }
+    std::unique_ptr<bool[]> cyclic(new bool[count]);
+    int64_t calls = 0;
+    cycle::hasCycleEach(heads.data(), count, counted(PointerList<LinkFirst>::next(), calls),
+                        cyclic.get(), GetParam());
+    int64_t most = 0;
+    for (size_t i = 0; i < count; i++) {
+        bool expected = cycle::hasCycle(heads[i], PointerList<LinkFirst>::next());
+        EXPECT_EQ(cyclic[i], expected) << "list " << i;
+        int64_t n = static_cast<int64_t>(lists[i].nodes.size());
+        most += expected ? anchorBound(n, n) : n;
+    }
+    EXPECT_LE(calls, most);
+}
+
+INSTANTIATE_TEST_SUITE_P(InFlight, HasCycleEach, testing::Values(1, 3, 16, 64, 100, 5000));
+
+TEST(HasCycleEach, TakesNoListsAtAll) {
+    bool untouched = true;
+    cycle::hasCycleEach(static_cast<const LinkFirst* const*>(nullptr), 0,
+                        PointerList<LinkFirst>::next(), &untouched);
+    EXPECT_TRUE(untouched);
+}
+
+} // namespace
