@@ -71,6 +71,57 @@ template <typename Counts> int hashset(BenchList list, Counts& counts) {
     return 0;
 }
 
+template <typename Counts>
+int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight,
+                 Counts& counts) {
+    const Node* cursors[cycle::detail::MOST_IN_FLIGHT];
+    int64_t left[cycle::detail::MOST_IN_FLIGHT];
+    size_t taken = first;
+    size_t active = 0;
+    int64_t moves = 0;
+    int64_t ends = 0;
+    for (; active < in_flight && taken < end; active++, taken++) {
+        cursors[active] = lists.heads[taken];
+        left[active] = lists.lengths[taken];
+    }
+    while (active > 0) {
+        for (size_t i = 0; i < active;) {
+            cursors[i] = cursors[i]->next;
+            moves++;
+            if (--left[i] > 0) {
+                i++;
+                continue;
+            }
+            ends += cursors[i] != nullptr;
+            if (taken < end) {
+                cursors[i] = lists.heads[taken];
+                left[i] = lists.lengths[taken];
+                taken++;
+                i++;
+            } else {
+                active--;
+                cursors[i] = cursors[active];
+                left[i] = left[active];
+            }
+        }
+    }
+    countMoves(counts, moves, moves);
+    return ends;
+}
+
+template <typename Counts>
+void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight, bool* cyclic,
+               Counts& counts) {
+    auto next = nextLink;
+    cycle::detail::checkEach(lists.heads.data() + first, end - first, next, cyclic + first,
+                             in_flight, counts);
+}
+
+template int64_t walkMany(const ManyLists&, size_t, size_t, size_t, NoCounts&);
+template int64_t walkMany(const ManyLists&, size_t, size_t, size_t, StepCounts&);
+template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, NoCounts&);
+template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, StepCounts&);
+
 #define INSTANTIATE_FOR_BOTH_COUNTS(detector)                                                      \
     template int detector(BenchList, NoCounts&);                                                   \
     template int detector(BenchList, StepCounts&);

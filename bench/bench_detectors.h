@@ -40,4 +40,16 @@ template <typename Counts> int findcycle(BenchList list, Counts& counts);
 // allocations are part of its run. Ends the process if memory runs out.
 template <typename Counts> int hashset(BenchList list, Counts& counts);
 
+// Many lists, in_flight at a time in one thread, over lists [first, end):
+// the floor walks each list by its known length, a finished cursor taking the
+// next list at once; the check is cycle::hasCycleEach, its verdicts written
+// to cyclic (indexed like the lists). The floor returns a value its loads
+// feed, so that none is dropped.
+template <typename Counts>
+int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight,
+                 Counts& counts);
+template <typename Counts>
+void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight, bool* cyclic,
+               Counts& counts);
+
 #endif

@@ -1,60 +1,143 @@
 // Time per node of every cycle detector against the floor of a plain walk, on
 // the same nodes, over list layouts, cycle shapes and sizes from L1-resident
-// to DRAM, and the sweep of cycle positions at one million nodes. Each
-// benchmark is named <kernel>/<layout>/<shape>/<n>, to which Google Benchmark
-// adds /manual_time.
+// to DRAM, the sweep of cycle positions at one million nodes, and many lists
+// checked at once. Single lists are named <kernel>/<layout>/<shape>/<n>, many
+// lists many/<walk|each>/<layout>/<lists>/g<in flight>[/t2]; Google Benchmark
+// adds /manual_time (or /iterations:1 when sampling to a target).
+//
+// Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
+// every row until its ratio's 95% interval is that tight, and
+// --ci_max_time=<seconds> (default 10) caps the time one row may take.
 #include "kernels.h"
 #include "node_sets.h"
 #include "timing.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <err.h>
 #include <new>
 #include <string>
 
 namespace {
 
-const Layout LAYOUTS[] = {{"sequential", false}, {"scattered", true}};
+const Layout WARM[] = {{"sequential", false, false}, {"scattered", true, false}};
+const Layout COLD[] = {{"sequential_cold", false, true}, {"scattered_cold", true, true}};
 const int64_t SIZES[] = {1000, 10000, 100000, 1000000, 4000000};
+const int64_t COLD_SIZES[] = {1000000, 4000000};
 const int64_t SWEEP_SIZE = 1000000;
+const ShapeKind KINDS[] = {SHAPE_LINEAR, SHAPE_HEAD, SHAPE_MIDDLE, SHAPE_SELF};
+const int64_t LIST_COUNTS[] = {16, 1024, 65536};
+const int64_t IN_FLIGHT[] = {1, 2, 4, 8, 16, 32, 64};
+const int64_t TWO_THREADS_IN_FLIGHT[] = {8, 16, 32};
+
+benchmark::internal::Benchmark* timed(benchmark::internal::Benchmark* benchmark) {
+    benchmark->UseManualTime()->Unit(benchmark::kMicrosecond);
+    if (sampling_plan.ci_target > 0) {
+        benchmark->Iterations(1);
+    }
+    return benchmark;
+}
 
 // Registers every kernel on one layout, shape and size; the linear-only
-// kernels on linear lists alone.
+// kernels on linear lists alone, and on cold layouts no visited set.
 void registerRow(Layout layout, ListShape shape, int64_t n) {
     for (size_t i = 0; i < KERNEL_COUNT; i++) {
         const Kernel& kernel = KERNELS[i];
-        if (kernel.linear_only && shape.kind != SHAPE_LINEAR) {
+        if ((kernel.linear_only && shape.kind != SHAPE_LINEAR) ||
+            (layout.cold && std::strcmp(kernel.name, "hashset") == 0)) {
             continue;
         }
         std::string name = std::string(kernel.name) + "/" + layout.name + "/" + shapeName(shape) +
                            "/" + std::to_string(n);
-        benchmark::RegisterBenchmark(name.c_str(), runKernel, kernel, layout, shape, n)
-            ->UseManualTime()
-            ->Unit(benchmark::kMicrosecond);
+        timed(benchmark::RegisterBenchmark(name.c_str(), runKernel, kernel, layout, shape, n));
+    }
+}
+
+// The floor walk and the check for lists lists on layout, g in flight.
+void registerMany(Layout layout, int64_t lists, int64_t in_flight, int threads) {
+    for (bool check : {false, true}) {
+        std::string name = std::string("many/") + (check ? "each/" : "walk/") + layout.name + "/" +
+                           std::to_string(lists) + "/g" + std::to_string(in_flight) +
+                           (threads == 2 ? "/t2" : "");
+        timed(benchmark::RegisterBenchmark(name.c_str(), runMany, layout, lists, in_flight, threads,
+                                           check));
     }
 }
 
 void registerAll() {
-    const ShapeKind kinds[] = {SHAPE_LINEAR, SHAPE_HEAD, SHAPE_MIDDLE, SHAPE_SELF};
     for (int64_t n : SIZES) {
-        for (const Layout& layout : LAYOUTS) {
-            for (ShapeKind kind : kinds) {
+        for (const Layout& layout : WARM) {
+            for (ShapeKind kind : KINDS) {
                 registerRow(layout, ListShape{kind, 0}, n);
             }
         }
     }
-    for (const Layout& layout : LAYOUTS) {
+    for (const Layout& layout : WARM) {
         for (int percent = 0; percent <= 100; percent += 10) {
             registerRow(layout, ListShape{SHAPE_SWEEP, percent}, SWEEP_SIZE);
         }
     }
+    for (int64_t n : COLD_SIZES) {
+        for (const Layout& layout : COLD) {
+            for (ShapeKind kind : KINDS) {
+                registerRow(layout, ListShape{kind, 0}, n);
+            }
+        }
+    }
+    for (const Layout& layout : COLD) {
+        for (int64_t lists : LIST_COUNTS) {
+            for (int64_t in_flight : IN_FLIGHT) {
+                registerMany(layout, lists, in_flight, 1);
+            }
+            for (int64_t in_flight : TWO_THREADS_IN_FLIGHT) {
+                registerMany(layout, lists, in_flight, 2);
+            }
+        }
+    }
+    for (const Layout& layout : WARM) {
+        for (int64_t in_flight : IN_FLIGHT) {
+            registerMany(layout, 1024, in_flight, 1);
+        }
+        for (int64_t in_flight : TWO_THREADS_IN_FLIGHT) {
+            registerMany(layout, 1024, in_flight, 2);
+        }
+    }
+}
+
+// Takes --ci_target and --ci_max_time out of argv, setting the sampling plan;
+// exits with a message if a value is not a number in range.
+void takeSamplingFlags(int& argc, char** argv) {
+    sampling_plan = {0, 10};
+    int kept = 1;
+    for (int i = 1; i < argc; i++) {
+        double* value = nullptr;
+        const char* text = nullptr;
+        if (std::strncmp(argv[i], "--ci_target=", 12) == 0) {
+            value = &sampling_plan.ci_target;
+            text = argv[i] + 12;
+        } else if (std::strncmp(argv[i], "--ci_max_time=", 14) == 0) {
+            value = &sampling_plan.ci_max_time;
+            text = argv[i] + 14;
+        } else {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        char* end = nullptr;
+        *value = std::strtod(text, &end);
+        if (end == text || *end != '\0' || !(*value > 0)) {
+            errx(1, "%s: expected a positive number", argv[i]);
+        }
+    }
+    argc = kept;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::set_new_handler([] { errx(1, "out of memory"); });
+    takeSamplingFlags(argc, argv);
     registerAll();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

@@ -1,8 +1,11 @@
 #include "node_sets.h"
 
 #include <algorithm>
+#include <cpuid.h>
+#include <cstdio>
 #include <cstdlib>
 #include <err.h>
+#include <immintrin.h>
 #include <map>
 #include <random>
 
@@ -78,4 +81,67 @@ BenchList linkShape(const std::vector<Node*>& order, int64_t target) {
     }
     order[n - 1]->next = target >= 0 ? order[static_cast<size_t>(target)] : nullptr;
     return BenchList{order[0], order.data(), static_cast<int64_t>(n)};
+}
+
+__attribute__((target("clflushopt"))) static void
+flushWithClflushopt(const std::vector<Node*>& order) {
+    for (Node* node : order) {
+        _mm_clflushopt(node);
+    }
+    _mm_sfence();
+}
+
+static bool hasClflushopt() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0 && (ebx & bit_CLFLUSHOPT) != 0;
+}
+
+void flushNodes(const std::vector<Node*>& order) {
+    static const bool clflushopt = hasClflushopt();
+    if (clflushopt) {
+        flushWithClflushopt(order);
+        return;
+    }
+    static std::vector<char> buffer(size_t{256} << 20);
+    volatile char sink = 0;
+    for (size_t i = 0; i < buffer.size(); i += 64) {
+        buffer[i]++;
+        sink = sink + buffer[i];
+    }
+}
+
+ManyLists linkMany(const std::vector<Node*>& order, int64_t count) {
+    int64_t total = static_cast<int64_t>(order.size());
+    int64_t length = total / count;
+    ManyLists lists;
+    for (int64_t list = 0; list < count; list++) {
+        int64_t first = list * length;
+        int64_t end = list + 1 == count ? total : first + length;
+        for (int64_t i = first; i + 1 < end; i++) {
+            order[i]->next = order[i + 1];
+        }
+        bool cyclic = list % 2 == 1;
+        int64_t target = first + (list * 7919 % count) * (end - first) / count;
+        order[end - 1]->next = cyclic ? order[target] : nullptr;
+        lists.heads.push_back(order[first]);
+        lists.lengths.push_back(end - first);
+        lists.cyclic.push_back(cyclic);
+    }
+    return lists;
+}
+
+int64_t anonHugeKib() {
+    FILE* file = fopen("/proc/self/smaps_rollup", "r");
+    if (file == nullptr) {
+        return -1;
+    }
+    char line[256];
+    long long kib = -1;
+    while (fgets(line, sizeof line, file) != nullptr) {
+        if (sscanf(line, "AnonHugePages: %lld kB", &kib) == 1) {
+            break;
+        }
+    }
+    fclose(file);
+    return kib;
 }

@@ -12,10 +12,12 @@
 
 // The order in which a layout links a node set: allocation order, or one
 // fixed random permutation of it, so that every step is a cache miss once the
-// list outgrows the caches.
+// list outgrows the caches. A cold layout flushes every node from the caches
+// after each relinking, so that every call starts from memory.
 struct Layout {
     const char* name;
     bool scattered;
+    bool cold;
 };
 
 // Where the tail links: nowhere, the head, the middle (n / 2), itself, or, for
@@ -51,5 +53,25 @@ const std::vector<Node*>& linkOrder(int64_t n, Layout layout);
 // Links the nodes in order, the last to order[target], or to null when
 // target < 0, and returns the list they make. order must not be empty.
 BenchList linkShape(const std::vector<Node*>& order, int64_t target);
+
+// Evicts every node's cache line: clflushopt where the processor has it,
+// otherwise a walk over a buffer four times the last-level cache's size.
+void flushNodes(const std::vector<Node*>& order);
+
+// The node set split into lists equal but for the last, as heads[i] leads to
+// list i; odd lists are cyclic, their tails linked to positions spread over
+// the list in a fixed pattern.
+struct ManyLists {
+    std::vector<const Node*> heads;
+    std::vector<int64_t> lengths;
+    std::vector<bool> cyclic;
+};
+
+// Splits order into count lists (1 <= count <= order.size()) and links them.
+ManyLists linkMany(const std::vector<Node*>& order, int64_t count);
+
+// The kilobytes of the process's anonymous memory on transparent huge pages,
+// or -1 where the kernel does not say.
+int64_t anonHugeKib();
 
 #endif

@@ -1,82 +1,198 @@
 #include "timing.h"
 
 #include "bench_detectors.h"
+#include "intervals.h"
 
-#include <algorithm>
 #include <chrono>
+#include <memory>
+#include <thread>
 #include <vector>
 
-// One timed call: its nanoseconds and its verdict.
-struct TimedCall {
-    double ns;
-    int cyclic;
+SamplingPlan sampling_plan = {0, 0};
+
+// One paired round: the nanoseconds of the kernel's call and of its floor's,
+// and whether every verdict was right.
+struct Round {
+    double kernel_ns;
+    double floor_ns;
+    bool right;
 };
 
-// Relinks order into the shape, untimed, then times one call of detect alone.
-static TimedCall timeCall(int (*detect)(BenchList, NoCounts&), const std::vector<Node*>& order,
-                          int64_t target) {
-    BenchList list = linkShape(order, target);
-    NoCounts none;
-    auto start = std::chrono::steady_clock::now();
-    int cyclic = detect(list, none);
-    auto end = std::chrono::steady_clock::now();
-    benchmark::DoNotOptimize(cyclic);
-    return {std::chrono::duration<double, std::nano>(end - start).count(), cyclic};
+using Clock = std::chrono::steady_clock;
+
+static double nanosecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::nano>(Clock::now() - start).count();
 }
 
-static double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+// Takes rounds from round(floor_first) as the sampling plan says, alternating
+// which call goes first, and sets the counters of nodes nodes per call.
+template <typename RoundFn>
+static void sampleRounds(benchmark::State& state, double nodes, RoundFn round) {
+    std::vector<double> kernel_ns;
+    std::vector<double> floor_ns;
+    std::vector<double> ratios;
+    bool met = false;
+    auto take = [&]() {
+        Round taken = round(ratios.size() % 2 == 0);
+        if (!taken.right) {
+            state.SkipWithError("wrong verdict");
+            return false;
+        }
+        kernel_ns.push_back(taken.kernel_ns / nodes);
+        floor_ns.push_back(taken.floor_ns / nodes);
+        ratios.push_back(taken.kernel_ns / taken.floor_ns);
+        return true;
+    };
+    const SamplingPlan plan = sampling_plan;
+    for (auto _ : state) {
+        if (plan.ci_target <= 0) {
+            if (!take()) {
+                break;
+            }
+            state.SetIterationTime(kernel_ns.back() * nodes * 1e-9);
+            continue;
+        }
+        Clock::time_point start = Clock::now();
+        met = sampleUntil(
+            ratios, take, [start] { return nanosecondsSince(start) * 1e-9; }, plan.ci_target,
+            plan.ci_max_time);
+        double total_ns = 0;
+        for (double ns : kernel_ns) {
+            total_ns += ns * nodes;
+        }
+        state.SetIterationTime(total_ns * 1e-9 / static_cast<double>(ratios.size()));
+    }
+    if (ratios.empty() || state.error_occurred()) {
+        return;
+    }
+    auto report = [&state](const char* name, const std::vector<double>& samples) {
+        Interval interval = medianInterval(samples);
+        state.counters[name] = interval.median;
+        state.counters[std::string(name) + "_lo"] = interval.lo;
+        state.counters[std::string(name) + "_hi"] = interval.hi;
+    };
+    report("ns_per_node", kernel_ns);
+    report("floor_ratio", ratios);
+    state.counters["floor_ns_per_node"] = medianInterval(floor_ns).median;
+    state.counters["rounds"] = static_cast<double>(ratios.size());
+    state.counters["outlier_rounds"] = static_cast<double>(countOutliers(ratios));
+    if (plan.ci_target > 0) {
+        state.counters["ci_met"] = met ? 1 : 0;
+    }
+    state.counters["anon_huge_kib"] = static_cast<double>(anonHugeKib());
+}
+
+// Relinks order into the shape, untimed, flushes it if the layout is cold,
+// then times one call of detect; right if it gave the expected verdict.
+static double timeCall(int (*detect)(BenchList, NoCounts&), const std::vector<Node*>& order,
+                       Layout layout, int64_t target, bool& right) {
+    BenchList list = linkShape(order, target);
+    if (layout.cold) {
+        flushNodes(order);
+    }
+    NoCounts none;
+    Clock::time_point start = Clock::now();
+    int cyclic = detect(list, none);
+    double ns = nanosecondsSince(start);
+    benchmark::DoNotOptimize(cyclic);
+    right = right && cyclic == (target >= 0 ? 1 : 0);
+    return ns;
 }
 
 void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape shape, int64_t n) {
     const std::vector<Node*>& order = linkOrder(n, layout);
     int64_t target = tailTarget(shape, n);
-    int expected = target >= 0 ? 1 : 0;
 
     StepCounts counts;
-    if (kernel.count(linkShape(order, target), counts) != expected) {
+    if (kernel.count(linkShape(order, target), counts) != (target >= 0 ? 1 : 0)) {
         state.SkipWithError("wrong verdict in the counting run");
         return;
     }
-
-    // Each iteration is a round of the kernel and the floor on the same list,
-    // in alternating order, so that their ratio compares two calls made
-    // moments apart, whatever the machine was doing meanwhile.
-    double kernel_ns = 0;
-    double floor_ns = 0;
-    std::vector<double> ratios;
-    for (auto _ : state) {
-        bool floor_first = ratios.size() % 2 == 0;
-        TimedCall floor_call{0, 0};
+    sampleRounds(state, static_cast<double>(n), [&](bool floor_first) {
+        Round round{0, 0, true};
         if (floor_first) {
-            floor_call = timeCall(traverse, order, target);
+            round.floor_ns = timeCall(traverse, order, layout, target, round.right);
         }
-        TimedCall call = timeCall(kernel.detect, order, target);
+        round.kernel_ns = timeCall(kernel.detect, order, layout, target, round.right);
         if (!floor_first) {
-            floor_call = timeCall(traverse, order, target);
+            round.floor_ns = timeCall(traverse, order, layout, target, round.right);
         }
-        state.SetIterationTime(call.ns * 1e-9);
-        if (call.cyclic != expected || floor_call.cyclic != expected) {
-            state.SkipWithError("wrong verdict");
-            break;
-        }
-        kernel_ns += call.ns;
-        floor_ns += floor_call.ns;
-        ratios.push_back(call.ns / floor_call.ns);
-    }
-    if (ratios.empty()) {
-        return;
-    }
+        return round;
+    });
 
-    double calls_by_nodes = static_cast<double>(ratios.size()) * static_cast<double>(n);
     double nodes = static_cast<double>(n);
-    state.counters["ns_per_node"] = kernel_ns / calls_by_nodes;
-    state.counters["floor_ns_per_node"] = floor_ns / calls_by_nodes;
-    state.counters["floor_ratio"] = median(ratios);
     state.counters["moves_per_node"] = static_cast<double>(counts.moves) / nodes;
     state.counters["chain_per_node"] = static_cast<double>(counts.chain) / nodes;
     state.counters["writes_per_node"] = static_cast<double>(counts.writes) / nodes;
     state.counters["stack_peak"] = static_cast<double>(counts.stack_peak);
+}
+
+const int64_t MANY_NODES = 1000000;
+
+// One call over all the lists: the check or the floor walk, split over
+// threads by halves of the lists; right if every verdict matched.
+static double timeMany(const std::vector<Node*>& order, Layout layout, int64_t list_count,
+                       size_t in_flight, int threads, bool check, bool& right) {
+    ManyLists lists = linkMany(order, list_count);
+    if (layout.cold) {
+        flushNodes(order);
+    }
+    std::unique_ptr<bool[]> cyclic(new bool[lists.heads.size()]);
+    int64_t ends[2] = {0, 0};
+    auto work = [&](int part) {
+        size_t first = lists.heads.size() * part / threads;
+        size_t end = lists.heads.size() * (part + 1) / threads;
+        NoCounts none;
+        if (check) {
+            checkMany(lists, first, end, in_flight, cyclic.get(), none);
+        } else {
+            ends[part] = walkMany(lists, first, end, in_flight, none);
+        }
+    };
+    Clock::time_point start = Clock::now();
+    if (threads == 1) {
+        work(0);
+    } else {
+        std::thread second(work, 1);
+        work(0);
+        second.join();
+    }
+    double ns = nanosecondsSince(start);
+    if (check) {
+        for (size_t i = 0; i < lists.heads.size(); i++) {
+            right = right && cyclic[i] == lists.cyclic[i];
+        }
+    } else {
+        right = right && ends[0] + ends[1] == list_count / 2;
+    }
+    return ns;
+}
+
+void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t in_flight,
+             int threads, bool check) {
+    const std::vector<Node*>& order = linkOrder(MANY_NODES, layout);
+    size_t flight = static_cast<size_t>(in_flight);
+    StepCounts counts;
+    ManyLists lists = linkMany(order, list_count);
+    if (check) {
+        std::unique_ptr<bool[]> cyclic(new bool[lists.heads.size()]);
+        checkMany(lists, 0, lists.heads.size(), flight, cyclic.get(), counts);
+    } else {
+        walkMany(lists, 0, lists.heads.size(), flight, counts);
+    }
+    sampleRounds(state, static_cast<double>(MANY_NODES), [&](bool floor_first) {
+        Round round{0, 0, true};
+        if (floor_first) {
+            round.floor_ns =
+                timeMany(order, layout, list_count, flight, threads, false, round.right);
+        }
+        round.kernel_ns = timeMany(order, layout, list_count, flight, threads, check, round.right);
+        if (!floor_first) {
+            round.floor_ns =
+                timeMany(order, layout, list_count, flight, threads, false, round.right);
+        }
+        return round;
+    });
+    state.counters["moves_per_node"] =
+        static_cast<double>(counts.moves) / static_cast<double>(MANY_NODES);
 }

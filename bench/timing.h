@@ -1,4 +1,5 @@
-// One benchmark: a kernel timed alone on a list of one layout, shape and size.
+// The benchmarks: a kernel timed on one list, or many lists checked at once,
+// each paired round by round with its floor on the same memory.
 #ifndef CYCLE_BENCH_TIMING_H
 #define CYCLE_BENCH_TIMING_H
 
@@ -7,14 +8,35 @@
 
 #include <benchmark/benchmark.h>
 
+// How long a row samples. With ci_target > 0 a row takes paired rounds in one
+// benchmark iteration until its ratio's 95% interval is within ci_target of
+// the median, or for ci_max_time seconds, whichever comes first (register
+// such rows with Iterations(1)); otherwise one round per iteration, as many
+// as Google Benchmark asks for.
+struct SamplingPlan {
+    double ci_target;
+    double ci_max_time;
+};
+extern SamplingPlan sampling_plan;
+
 // Runs kernel on the size-n node set linked in layout's order into shape.
 // Every call, of the kernel or of the traverse floor it is paired with in each
-// iteration, starts from a list just relinked, untimed, so that all of them
-// start from the same memory; the kernel's call alone is the iteration's time
-// (manual time). Adds ns_per_node, floor_ns_per_node, floor_ratio (the median
-// of the per-iteration ratios of kernel to floor) and, from one untimed
+// round, starts from a list just relinked (and flushed, if the layout is
+// cold), untimed; the kernel's call alone is the iteration's time (manual
+// time). Counters: ns_per_node and floor_ns_per_node (medians over rounds),
+// floor_ratio (the median of the per-round ratios of kernel to floor), each
+// median with _lo and _hi (its 95% interval), rounds, outlier_rounds,
+// ci_met when sampling to a target, anon_huge_kib, and, from one untimed
 // counting run of the same code, moves_per_node, chain_per_node,
 // writes_per_node and stack_peak. A wrong verdict fails the benchmark.
 void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape shape, int64_t n);
+
+// Checks the 1M-node set split into list_count lists, in_flight at a time in
+// each of threads threads (each taking its share of the lists), paired with
+// the interleaved floor walk of the same lists, in flight and threads; check
+// false times the walk itself. The same counters, per node of the whole set,
+// with moves_per_node from a counting run of the same code.
+void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t in_flight,
+             int threads, bool check);
 
 #endif

@@ -194,7 +194,7 @@ class RelinkedNodeSet : public testing::TestWithParam<Layout> {};
 TEST_P(RelinkedNodeSet, GivesEveryKernelTheExpectedVerdict) {
     const int64_t n = 1000;
     const std::vector<Node*>& order = linkOrder(n, GetParam());
-    std::vector<Node*> allocated = linkOrder(n, Layout{"sequential", false});
+    std::vector<Node*> allocated = linkOrder(n, Layout{"sequential", false, false});
     EXPECT_EQ(order != allocated, GetParam().scattered);
     std::vector<Node*> sorted = order;
     std::sort(sorted.begin(), sorted.end());
@@ -222,7 +222,7 @@ TEST_P(RelinkedNodeSet, GivesEveryKernelTheExpectedVerdict) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RelinkedNodeSet,
-                         testing::Values(Layout{"sequential", false}, Layout{"scattered", true}),
+                         testing::Values(Layout{"sequential", false, false}, Layout{"scattered", true, false}),
                          [](const testing::TestParamInfo<Layout>& info) {
                              return std::string(info.param.name);
                          });

@@ -8,8 +8,8 @@
 // comes back to a checkpoint at most one gap after a lap.
 // The probe is a table indexed by a hash of the address: one load, one
 // compare and a branch that holds until the end. Two checkpoints may share a
-// slot, and the newer one takes it, except from the anchor: the checkpoint at
-// the latest power-of-two position, which keeps Brent's bound whatever the
+// slot: the older one keeps it, unless the newer is an anchor (the checkpoint
+// at a power-of-two position), which keeps Brent's bound whatever the
 // addresses.
 #ifndef CYCLE_DETAIL_CHECKPOINTS_H
 #define CYCLE_DETAIL_CHECKPOINTS_H
@@ -35,7 +35,6 @@ template <typename Node> struct Checkpoints {
     const Node* held[CHECKPOINTS];
     int64_t count;
     int64_t gap;
-    const Node* anchor;
 };
 
 // Where a walk ended: on a node seen before (repeat), or on null (repeat is
@@ -68,16 +67,15 @@ template <typename Node> void thinCheckpoints(Checkpoints<Node>& marks) {
 }
 
 // Saves node, reached at position (a multiple of the gap), whose slot is slot.
-// A power-of-two position makes it the anchor, which no other checkpoint may
-// displace until the next anchor: so a cycle of lambda nodes entered after mu
-// is caught by an anchor within 2 max(mu, lambda) + lambda calls.
+// A power-of-two position makes it the anchor, which takes its slot whatever
+// holds it: so a cycle of lambda nodes entered after mu is caught by an
+// anchor within 2 max(mu, lambda) + lambda calls. Any other checkpoint takes
+// only an empty slot, so that one saved early (the head, say, which catches a
+// cycle through the head on the lap) is never displaced later.
 template <typename Node>
 void saveCheckpoint(Checkpoints<Node>& marks, const Node*& slot, const Node* node,
                     int64_t position) {
-    if ((position & (position - 1)) == 0) {
-        slot = node;
-        marks.anchor = node;
-    } else if (slot != marks.anchor) {
+    if ((position & (position - 1)) == 0 || slot == nullptr) {
         slot = node;
     }
     marks.held[marks.count++] = node;
@@ -100,7 +98,6 @@ Sighting<Node> sightRepeat(const Node* head, Next& next, Tally& tally, Checkpoin
     marks.held[0] = head;
     marks.count = 1;
     marks.gap = 1;
-    marks.anchor = head;
 
     const Node* node = head;
     int64_t position = 0;

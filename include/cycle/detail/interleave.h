@@ -1,7 +1,9 @@
 // Many lists checked at once in one thread: a fixed group of cursors, each
 // running Brent's method on its own list, advanced one link each in turn, so
 // that the misses of different lists overlap. A cursor whose list is decided
-// takes the next list at once.
+// takes the next list at once. Brent's method, because its state is three
+// words and its step two compares: a step's instructions, not its memory,
+// limit how many misses a core keeps in flight.
 #ifndef CYCLE_DETAIL_INTERLEAVE_H
 #define CYCLE_DETAIL_INTERLEAVE_H
 
@@ -15,25 +17,31 @@ namespace detail {
 
 constexpr size_t MOST_IN_FLIGHT = 64;
 
-// One list's walk: Brent's runner and tortoise, the length walked since the
-// tortoise last jumped and the length at which it jumps next.
-template <typename Node> struct Cursor {
-    const Node* runner;
-    const Node* tortoise;
-    int64_t length;
-    int64_t power;
-    size_t list;
+// The cursors, kept as parallel arrays so that a step touches little else
+// than its own three words: Brent's runner and tortoise, the moves left until
+// the tortoise jumps to the runner, the length of the next such stretch, and
+// the list each cursor walks.
+template <typename Node> struct Cursors {
+    const Node* runner[MOST_IN_FLIGHT];
+    const Node* tortoise[MOST_IN_FLIGHT];
+    int64_t left[MOST_IN_FLIGHT];
+    int64_t stretch[MOST_IN_FLIGHT];
+    size_t list[MOST_IN_FLIGHT];
 };
 
-// Starts cursor on the next list with a non-null head, deciding empty lists
+// Starts cursor i on the next list with a non-null head, deciding empty lists
 // on the way; returns false when none is left.
 template <typename Node>
-bool startCursor(Cursor<Node>& cursor, const Node* const* heads, size_t count, size_t& taken,
-                 bool* cyclic) {
+bool startCursor(Cursors<Node>& cursors, size_t i, const Node* const* heads, size_t count,
+                 size_t& taken, bool* cyclic) {
     while (taken < count) {
         size_t list = taken++;
         if (heads[list] != nullptr) {
-            cursor = Cursor<Node>{heads[list], heads[list], 0, 1, list};
+            cursors.runner[i] = heads[list];
+            cursors.tortoise[i] = heads[list];
+            cursors.left[i] = 1;
+            cursors.stretch[i] = 1;
+            cursors.list[i] = list;
             return true;
         }
         cyclic[list] = false;
@@ -41,40 +49,50 @@ bool startCursor(Cursor<Node>& cursor, const Node* const* heads, size_t count, s
     return false;
 }
 
+// Moves cursor from to slot to.
+template <typename Node> void moveCursor(Cursors<Node>& cursors, size_t to, size_t from) {
+    cursors.runner[to] = cursors.runner[from];
+    cursors.tortoise[to] = cursors.tortoise[from];
+    cursors.left[to] = cursors.left[from];
+    cursors.stretch[to] = cursors.stretch[from];
+    cursors.list[to] = cursors.list[from];
+}
+
 // Decides every list of heads, in_flight cursors at a time (1 to
-// MOST_IN_FLIGHT). Each step of a cursor is the runner's move and one test, as
-// in brentWalk; the group is kept packed, so finished cursors cost nothing.
+// MOST_IN_FLIGHT). A cursor's step is the runner's move and the tests of
+// brentWalk; the group is kept packed, so finished cursors cost nothing. The
+// fewer instructions a step takes, the more steps, and so misses, the core
+// can hold in flight.
 template <typename Node, typename Next, typename Tally>
 void checkEach(const Node* const* heads, size_t count, Next& next, bool* cyclic, size_t in_flight,
                Tally& tally) {
-    Cursor<Node> cursors[MOST_IN_FLIGHT];
+    Cursors<Node> cursors;
     size_t taken = 0;
     size_t active = 0;
-    while (active < in_flight && startCursor(cursors[active], heads, count, taken, cyclic)) {
+    while (active < in_flight && startCursor(cursors, active, heads, count, taken, cyclic)) {
         active++;
     }
     int64_t moves = 0;
     while (active > 0) {
         for (size_t i = 0; i < active;) {
-            Cursor<Node>& cursor = cursors[i];
-            const Node* runner = next(cursor.runner);
+            const Node* runner = next(cursors.runner[i]);
             moves++;
-            if (runner != nullptr && runner != cursor.tortoise) {
-                cursor.runner = runner;
-                if (++cursor.length == cursor.power) {
-                    cursor.tortoise = runner;
-                    cursor.power *= 2;
-                    cursor.length = 0;
+            if (runner != nullptr && runner != cursors.tortoise[i]) {
+                cursors.runner[i] = runner;
+                if (--cursors.left[i] == 0) {
+                    cursors.tortoise[i] = runner;
+                    cursors.stretch[i] *= 2;
+                    cursors.left[i] = cursors.stretch[i];
                 }
                 i++;
                 continue;
             }
-            cyclic[cursor.list] = runner != nullptr;
-            if (!startCursor(cursor, heads, count, taken, cyclic)) {
-                cursor = cursors[--active];
-                continue;
+            cyclic[cursors.list[i]] = runner != nullptr;
+            if (startCursor(cursors, i, heads, count, taken, cyclic)) {
+                i++;
+            } else {
+                moveCursor(cursors, i, --active);
             }
-            i++;
         }
     }
     countMoves(tally, moves, moves);
