@@ -97,8 +97,13 @@ template <typename Next> auto counted(Next next, int64_t& calls) {
     };
 }
 
-int64_t anchorBound(int64_t mu, int64_t lambda) {
+int64_t brentBound(int64_t mu, int64_t lambda) {
     return 2 * std::max(mu, lambda) + lambda;
+}
+
+// Brent's bound, with hasCycle's first anchors at 0 and 16.
+int64_t anchorBound(int64_t mu, int64_t lambda) {
+    return 2 * std::max({mu, lambda, int64_t{8}}) + lambda;
 }
 
 // Every detector on one shape of list type List, against the truth: n nodes,
@@ -126,7 +131,7 @@ template <typename List> void checkShape(List& list, int64_t n, int64_t k) {
     calls = 0;
     EXPECT_EQ(cycle::brent(list.head(), counted(next, calls)), cyclic);
     EXPECT_EQ(calls, cyclic ? calls : n);
-    EXPECT_LE(calls, cyclic ? anchorBound(mu, lambda) : n) << "brent";
+    EXPECT_LE(calls, cyclic ? brentBound(mu, lambda) : n) << "brent";
     calls = 0;
     EXPECT_EQ(cycle::nivasch(list.head(), counted(next, calls)), cyclic);
     EXPECT_LE(calls, cyclic ? mu + 2 * lambda : n) << "nivasch";
@@ -137,7 +142,7 @@ template <typename List> void checkShape(List& list, int64_t n, int64_t k) {
     EXPECT_EQ(found.entry, cyclic ? list.at(k) : nullptr);
     EXPECT_EQ(found.mu, mu);
     EXPECT_EQ(found.lambda, lambda);
-    EXPECT_LE(calls, sighting + 9 * std::max<int64_t>(1, sighting / 31)) << "findCycle";
+    EXPECT_LE(calls, sighting + 9 * std::max<int64_t>(16, sighting / 31)) << "findCycle";
 
     EXPECT_EQ(list.links(), before) << "a detector changed the list";
 }
@@ -181,6 +186,89 @@ TEST(HasCycle, OvershootsALapByLessThanAGapOnAverage) {
         overshoot += static_cast<double>(calls - n) / static_cast<double>(n) / trials;
     }
     EXPECT_LT(overshoot, 1.0 / 31);
+}
+
+// Nodes that all fall into one bucket of the checkpoint table, as an
+// unlucky allocator could give: the walk must still catch a short cycle
+// within a gap of its first repeat (a new checkpoint always gets in), and
+// findCycle must still measure every cycle exactly (a node pushed out of its
+// bucket may be saved twice).
+struct Crowd {
+    std::vector<LinkFirst> pool;
+    std::vector<LinkFirst*> crowded;
+};
+
+const Crowd& crowd() {
+    static Crowd crowd{std::vector<LinkFirst>(600000), {}};
+    if (crowd.crowded.empty()) {
+        const int64_t home = cycle::detail::checkpointBucket(&crowd.pool[0]);
+        for (LinkFirst& node : crowd.pool) {
+            if (cycle::detail::checkpointBucket(&node) == home) {
+                crowd.crowded.push_back(&node);
+            }
+        }
+    }
+    return crowd;
+}
+
+// Links nodes into a list whose tail goes to index k; returns the head.
+LinkFirst* linkList(const std::vector<LinkFirst*>& nodes, int64_t k) {
+    for (size_t i = 0; i + 1 < nodes.size(); i++) {
+        nodes[i]->next = nodes[i + 1];
+    }
+    nodes.back()->next = nodes[k];
+    return nodes[0];
+}
+
+TEST(CrowdedBucket, StillCatchesAShortCycleWithinAGap) {
+    const Crowd& all = crowd();
+    std::vector<LinkFirst*> others;
+    for (const LinkFirst& node : all.pool) {
+        if (cycle::detail::checkpointBucket(&node) !=
+            cycle::detail::checkpointBucket(all.crowded[0])) {
+            others.push_back(const_cast<LinkFirst*>(&node));
+        }
+    }
+    for (int64_t lambda : {1, 2, 3}) {
+        for (int64_t n : {int64_t{4097}, int64_t{5000}, int64_t{20001}}) {
+            // Every 16th node before the cycle, and the cycle's, crowd one bucket.
+            std::vector<LinkFirst*> nodes;
+            size_t next_crowded = 0;
+            for (int64_t i = 0; i < n; i++) {
+                bool crowded = i % 16 == 0 || i >= n - lambda;
+                nodes.push_back(crowded ? all.crowded[next_crowded++] : others[i]);
+            }
+            const int64_t mu = n - lambda;
+            LinkFirst* head = linkList(nodes, mu);
+            SCOPED_TRACE("n = " + std::to_string(n) + ", lambda = " + std::to_string(lambda));
+            int64_t calls = 0;
+            EXPECT_TRUE(cycle::hasCycle(head, counted(PointerList<LinkFirst>::next(), calls)));
+            EXPECT_LE(calls, n + n / 31 + lambda) << "waited for an anchor";
+            cycle::Cycle<LinkFirst> found = cycle::findCycle(head, PointerList<LinkFirst>::next());
+            EXPECT_EQ(found.entry, nodes[mu]);
+            EXPECT_EQ(found.mu, mu);
+            EXPECT_EQ(found.lambda, lambda);
+        }
+    }
+}
+
+TEST(CrowdedBucket, FindCycleIsExactWhenEveryNodeSharesOneBucket) {
+    const Crowd& all = crowd();
+    const int64_t n = 700;
+    ASSERT_GE(static_cast<int64_t>(all.crowded.size()), n);
+    std::vector<LinkFirst*> nodes(all.crowded.begin(), all.crowded.begin() + n);
+    for (int64_t k = 0; k < n; k++) {
+        LinkFirst* head = linkList(nodes, k);
+        int64_t calls = 0;
+        cycle::Cycle<LinkFirst> found =
+            cycle::findCycle(head, counted(PointerList<LinkFirst>::next(), calls));
+        ASSERT_EQ(found.mu, k);
+        ASSERT_EQ(found.lambda, n - k);
+        ASSERT_EQ(found.entry, nodes[k]);
+        calls = 0;
+        EXPECT_TRUE(cycle::hasCycle(head, counted(PointerList<LinkFirst>::next(), calls)));
+        EXPECT_LE(calls, anchorBound(k, n - k));
+    }
 }
 
 // A next that returns Node* rather than const Node* works as well.
@@ -231,7 +319,7 @@ TEST_P(HasCycleEach, AgreesWithHasCycleOnEveryList) {
         bool expected = cycle::hasCycle(heads[i], PointerList<LinkFirst>::next());
         EXPECT_EQ(cyclic[i], expected) << "list " << i;
         int64_t n = static_cast<int64_t>(lists[i].nodes.size());
-        most += expected ? anchorBound(n, n) : n;
+        most += expected ? brentBound(n, n) : n;
     }
     EXPECT_LE(calls, most);
 }

@@ -58,9 +58,9 @@ Cycle<Node> findCycle(const Node* head, Next& next, Tally& tally) {
     if (seen.repeat == nullptr) {
         return {nullptr, seen.position, 0};
     }
-    int64_t repeat = 0;
+    int64_t repeat = marks.count - 1;
     while (marks.held[repeat] != seen.repeat) {
-        repeat++;
+        repeat--;
     }
     const int64_t gap = marks.gap;
     const int64_t lambda = seen.position - repeat * gap;
@@ -101,8 +101,8 @@ Cycle<Node> findCycle(const Node* head, Next& next, Tally& tally) {
 
 // True if the list from head is cyclic: the recommended detector, one
 // pointer and a 4.6 KiB table of checkpoints on the stack. At most
-// 2 max(mu, lambda) + lambda calls of next; typically mu + lambda and at most
-// one gap more, the gap under a 31st of the calls made.
+// 2 max(mu, lambda, 8) + lambda calls of next; typically mu + lambda and at
+// most one gap more, the gap 16 or under a 31st of the calls made.
 template <typename Node, typename Next> bool hasCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::hasCycle(head, next, none);
@@ -133,8 +133,8 @@ template <typename Node, typename Next> bool nivasch(const Node* head, Next next
 }
 
 // The cycle of the list from head: its entry, mu and lambda, exact. 4.6 KiB
-// on the stack, as hasCycle. At most hasCycle's calls plus 9 gaps (each under
-// a 31st of them), typically mu + lambda and a few gaps.
+// on the stack, as hasCycle. At most hasCycle's calls plus 9 gaps (each 16 or
+// under a 31st of them), typically mu + lambda and a few gaps.
 template <typename Node, typename Next> Cycle<Node> findCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::findCycle(head, next, none);
