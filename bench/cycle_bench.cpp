@@ -2,7 +2,8 @@
 // the same nodes, over list layouts, cycle shapes and sizes from L1-resident
 // to DRAM, the sweep of cycle positions at one million nodes, and many lists
 // checked at once. Single lists are named <kernel>/<layout>/<shape>/<n>, many
-// lists many/<walk|each>/<layout>/<lists>/g<in flight>[/t2]; Google Benchmark
+// lists many/<walk|each>/<layout>/<lists>/g<in flight>[/t2], and the floor on
+// 2 MiB pages against 4 KiB pages pages/<layout>/linear/<n>; Google Benchmark
 // adds /manual_time (or /iterations:1 when sampling to a target).
 //
 // Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
@@ -84,6 +85,12 @@ void registerAll() {
             for (ShapeKind kind : KINDS) {
                 registerRow(layout, ListShape{kind, 0}, n);
             }
+        }
+    }
+    for (int64_t n : COLD_SIZES) {
+        for (const Layout& layout : COLD) {
+            std::string name = std::string("pages/") + layout.name + "/linear/" + std::to_string(n);
+            timed(benchmark::RegisterBenchmark(name.c_str(), runPages, layout, n));
         }
     }
     for (const Layout& layout : COLD) {

@@ -8,6 +8,7 @@
 #include <immintrin.h>
 #include <map>
 #include <random>
+#include <sys/mman.h>
 
 std::string shapeName(ListShape shape) {
     switch (shape.kind) {
@@ -60,6 +61,39 @@ static const std::vector<Node*>& nodeSet(int64_t n) {
     return nodes;
 }
 
+// Shuffles order into the scattered layout's one fixed permutation.
+static void scatter(std::vector<Node*>& order, int64_t n) {
+    std::mt19937_64 generator(static_cast<uint64_t>(n));
+    std::shuffle(order.begin(), order.end(), generator);
+}
+
+const std::vector<Node*>& hugeLinkOrder(int64_t n, Layout layout) {
+    static std::map<std::pair<int64_t, bool>, std::vector<Node*>> orders;
+    std::vector<Node*>& order = orders[{n, layout.scattered}];
+    if (order.empty()) {
+        const size_t huge = size_t{2} << 20;
+        const size_t stride = 32;
+        size_t bytes = static_cast<size_t>(n) * stride + huge;
+        void* region =
+            mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (region == MAP_FAILED) {
+            errx(1, "cannot map %zu bytes for a set of list nodes on huge pages", bytes);
+        }
+        uintptr_t base = (reinterpret_cast<uintptr_t>(region) + huge - 1) & ~(huge - 1);
+        madvise(reinterpret_cast<void*>(base), bytes - huge, MADV_HUGEPAGE);
+        for (int64_t i = 0; i < n; i++) {
+            Node* node = reinterpret_cast<Node*>(base + static_cast<size_t>(i) * stride);
+            node->val = static_cast<int32_t>(i % 10000 + 1);
+            node->next = nullptr;
+            order.push_back(node);
+        }
+        if (layout.scattered) {
+            scatter(order, n);
+        }
+    }
+    return order;
+}
+
 const std::vector<Node*>& linkOrder(int64_t n, Layout layout) {
     if (!layout.scattered) {
         return nodeSet(n);
@@ -68,8 +102,7 @@ const std::vector<Node*>& linkOrder(int64_t n, Layout layout) {
     std::vector<Node*>& order = shuffled[n];
     if (order.empty()) {
         order = nodeSet(n);
-        std::mt19937_64 generator(static_cast<uint64_t>(n));
-        std::shuffle(order.begin(), order.end(), generator);
+        scatter(order, n);
     }
     return order;
 }

@@ -127,6 +127,22 @@ void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape 
     state.counters["stack_peak"] = static_cast<double>(counts.stack_peak);
 }
 
+void runPages(benchmark::State& state, Layout layout, int64_t n) {
+    const std::vector<Node*>& small = linkOrder(n, layout);
+    const std::vector<Node*>& huge = hugeLinkOrder(n, layout);
+    sampleRounds(state, static_cast<double>(n), [&](bool floor_first) {
+        Round round{0, 0, true};
+        if (floor_first) {
+            round.floor_ns = timeCall(traverse, small, layout, -1, round.right);
+        }
+        round.kernel_ns = timeCall(traverse, huge, layout, -1, round.right);
+        if (!floor_first) {
+            round.floor_ns = timeCall(traverse, small, layout, -1, round.right);
+        }
+        return round;
+    });
+}
+
 const int64_t MANY_NODES = 1000000;
 
 // One call over all the lists: the check or the floor walk, split over

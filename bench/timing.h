@@ -39,4 +39,12 @@ void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape 
 void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t in_flight,
              int threads, bool check);
 
+// The cost of the page walks: the traverse floor on the size-n node set in
+// layout's order on 2 MiB pages, paired round by round with the same walk
+// on the same permutation of the 4 KiB-page set (the floor of every other
+// row), both relinked as a linear list (and flushed, if cold). floor_ratio
+// is then huge-page time over 4 KiB time, and anon_huge_kib shows whether
+// the huge pages took.
+void runPages(benchmark::State& state, Layout layout, int64_t n);
+
 #endif

@@ -273,6 +273,22 @@ TEST_P(ManyListsOf, CoverTheSetAndGiveEveryVerdict) {
     }
 }
 
+// The huge-page node set is the same list: the same permutation of
+// allocation indices (each node's val records its index), on other memory.
+TEST(HugeLinkOrder, LinksTheSamePermutationOnOtherNodes) {
+    for (bool scattered : {false, true}) {
+        Layout layout{"any", scattered, false};
+        const std::vector<Node*>& small = linkOrder(1000, layout);
+        const std::vector<Node*>& huge = hugeLinkOrder(1000, layout);
+        ASSERT_EQ(huge.size(), small.size());
+        for (size_t i = 0; i < small.size(); i++) {
+            EXPECT_EQ(huge[i]->val, small[i]->val) << "position " << i;
+            EXPECT_NE(huge[i], small[i]);
+        }
+        EXPECT_EQ(linkShape(huge, 10).head, huge[0]);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Counts, ManyListsOf, testing::Values(1, 2, 16, 1024, 10007));
 
 } // namespace

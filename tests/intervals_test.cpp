@@ -73,38 +73,35 @@ TEST(Outliers, AreTheSamplesBeyondThreeMedianDeviations) {
     EXPECT_EQ(countOutliers(samples), 3);
 }
 
-// A fake clock: each sample takes one second.
-struct Sampler {
+// Normal samples of a given spread around 1, each taking one second of a
+// fake clock; run() samples them until the target or the cap.
+struct FakeRun {
     std::vector<double> samples;
-    std::mt19937_64 random{9};
-    double spread;
+    std::mt19937_64 random;
+    std::normal_distribution<double> draw;
     double seconds = 0;
+
+    bool run(double target, double cap) {
+        auto take = [this] {
+            samples.push_back(draw(random));
+            seconds += 1;
+            return true;
+        };
+        return sampleUntil(
+            samples, take, [this] { return seconds; }, target, cap);
+    }
 };
 
 TEST(SampleUntil, StopsAtTheTargetBeforeTheCap) {
-    Sampler sampler{{}, std::mt19937_64(9), 0.001};
-    std::normal_distribution<double> draw(1.0, sampler.spread);
-    auto take = [&] {
-        sampler.samples.push_back(draw(sampler.random));
-        sampler.seconds += 1;
-        return true;
-    };
-    EXPECT_TRUE(sampleUntil(
-        sampler.samples, take, [&] { return sampler.seconds; }, 0.02, 1000));
-    EXPECT_EQ(sampler.samples.size(), 10u) << "the first check that may pass is at ten";
+    FakeRun fake{{}, std::mt19937_64(9), std::normal_distribution<double>(1.0, 0.001)};
+    EXPECT_TRUE(fake.run(0.02, 1000));
+    EXPECT_EQ(fake.samples.size(), 10u) << "the first check that may pass is at ten";
 }
 
 TEST(SampleUntil, StopsAtTheCapWhenTheTargetIsOutOfReach) {
-    Sampler sampler{{}, std::mt19937_64(10), 0.5};
-    std::normal_distribution<double> draw(1.0, sampler.spread);
-    auto take = [&] {
-        sampler.samples.push_back(draw(sampler.random));
-        sampler.seconds += 1;
-        return true;
-    };
-    EXPECT_FALSE(sampleUntil(
-        sampler.samples, take, [&] { return sampler.seconds; }, 0.001, 30));
-    EXPECT_EQ(sampler.samples.size(), 31u);
+    FakeRun fake{{}, std::mt19937_64(10), std::normal_distribution<double>(1.0, 0.5)};
+    EXPECT_FALSE(fake.run(0.001, 30));
+    EXPECT_EQ(fake.samples.size(), 31u);
 }
 
 TEST(SampleUntil, StopsWhenASampleFails) {

@@ -8,11 +8,11 @@
 // a walk that has entered a cycle comes back to a checkpoint at most one gap
 // after a lap.
 // The probe is a table of two-way buckets indexed by a hash of the address:
-// one cache line, two compares and branches that hold until the end. A new
+// two adjacent words, two compares and branches that hold until the end. A new
 // checkpoint always gets in, so a short cycle is caught on its first lap
-// past a checkpoint; when its bucket is full it takes the newer way, and the
-// older one keeps an early checkpoint (the head, say, which catches a cycle
-// through the head) for good. The anchor, the checkpoint at the latest
+// past a checkpoint; when its bucket is full it takes the second way, and the
+// first keeps an early checkpoint (the head, say, which catches a cycle
+// through the head) for good, or nearly. The anchor, the checkpoint at the latest
 // power-of-two position, is never displaced but by the next anchor, which
 // keeps Brent's bound whatever the addresses.
 #ifndef CYCLE_DETAIL_CHECKPOINTS_H
@@ -77,9 +77,10 @@ template <typename Node> void thinCheckpoints(Checkpoints<Node>& marks) {
     marks.gap *= 2;
 }
 
-// Saves node, reached at position (a multiple of the gap), into bucket: an
-// empty way if there is one, else the way that does not hold the anchor,
-// the newer one if neither does. A power-of-two position makes node the
+// Saves node, reached at position (a multiple of the gap), into bucket: the
+// first way if it is empty, else the second unless it holds the anchor, else
+// the first. So the first way keeps the oldest checkpoint of its bucket until
+// an anchor lands in the second. A power-of-two position makes node the
 // anchor: a cycle of lambda nodes entered after mu is then caught by an
 // anchor within 2 max(mu, lambda, 8) + lambda calls.
 template <typename Node>
