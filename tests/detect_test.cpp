@@ -25,15 +25,23 @@ struct LinkAfterPayload {
     const LinkAfterPayload* next;
 };
 
+// A random memory order for a list of n nodes: list index i is element
+// order[i] of the storage.
+std::vector<size_t> randomOrder(int64_t n, std::mt19937_64& random) {
+    std::vector<size_t> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::shuffle(order.begin(), order.end(), random);
+    return order;
+}
+
 // n nodes linked in a random memory order, the tail to the k-th node of the
 // list, or to nothing when k < 0. Index i of the list is nodes[order[i]].
 template <typename Node> struct PointerList {
     std::vector<Node> nodes;
     std::vector<size_t> order;
 
-    PointerList(int64_t n, int64_t k, std::mt19937_64& random) : nodes(n), order(n) {
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::shuffle(order.begin(), order.end(), random);
+    PointerList(int64_t n, int64_t k, std::mt19937_64& random)
+        : nodes(n), order(randomOrder(n, random)) {
         for (int64_t i = 0; i < n; i++) {
             nodes[order[i]].next = i + 1 < n ? at(i + 1) : (k >= 0 ? at(k) : nullptr);
         }
@@ -62,9 +70,8 @@ struct IndexList {
     std::vector<int32_t> successor;
     std::vector<size_t> order;
 
-    IndexList(int64_t n, int64_t k, std::mt19937_64& random) : successor(n), order(n) {
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::shuffle(order.begin(), order.end(), random);
+    IndexList(int64_t n, int64_t k, std::mt19937_64& random)
+        : successor(n), order(randomOrder(n, random)) {
         for (int64_t i = 0; i < n; i++) {
             size_t following = i + 1 < n ? order[i + 1] : (k >= 0 ? order[k] : SIZE_MAX);
             successor[order[i]] = following == SIZE_MAX ? -1 : static_cast<int32_t>(following);
