@@ -67,10 +67,11 @@ static void scatter(std::vector<Node*>& order, int64_t n) {
     std::shuffle(order.begin(), order.end(), generator);
 }
 
-const std::vector<Node*>& hugeLinkOrder(int64_t n, Layout layout) {
-    static std::map<std::pair<int64_t, bool>, std::vector<Node*>> orders;
-    std::vector<Node*>& order = orders[{n, layout.scattered}];
-    if (order.empty()) {
+// The size-n node set on huge pages, in allocation order, made on first use.
+static const std::vector<Node*>& hugeNodeSet(int64_t n) {
+    static std::map<int64_t, std::vector<Node*>> sets;
+    std::vector<Node*>& nodes = sets[n];
+    if (nodes.empty()) {
         const size_t huge = size_t{2} << 20;
         const size_t stride = 32;
         size_t bytes = static_cast<size_t>(n) * stride + huge;
@@ -85,11 +86,21 @@ const std::vector<Node*>& hugeLinkOrder(int64_t n, Layout layout) {
             Node* node = reinterpret_cast<Node*>(base + static_cast<size_t>(i) * stride);
             node->val = static_cast<int32_t>(i % 10000 + 1);
             node->next = nullptr;
-            order.push_back(node);
+            nodes.push_back(node);
         }
-        if (layout.scattered) {
-            scatter(order, n);
-        }
+    }
+    return nodes;
+}
+
+const std::vector<Node*>& hugeLinkOrder(int64_t n, Layout layout) {
+    if (!layout.scattered) {
+        return hugeNodeSet(n);
+    }
+    static std::map<int64_t, std::vector<Node*>> shuffled;
+    std::vector<Node*>& order = shuffled[n];
+    if (order.empty()) {
+        order = hugeNodeSet(n);
+        scatter(order, n);
     }
     return order;
 }

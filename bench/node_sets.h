@@ -56,9 +56,10 @@ BenchList linkShape(const std::vector<Node*>& order, int64_t target);
 
 // The same n nodes as linkOrder(n, layout) would give, in the same order,
 // but on 2 MiB transparent huge pages: one region, 2 MiB aligned and
-// madvised, with the nodes 32 bytes apart as malloc places them. Where the
-// kernel has no huge pages the region stays on 4 KiB pages. Kept for the life
-// of the process; ends it with one line on standard error if memory runs out.
+// madvised, with the nodes 32 bytes apart as malloc places them, one set per
+// size for both layouts. Where the kernel has no huge pages the region stays
+// on 4 KiB pages. Kept for the life of the process; ends it with one line on
+// standard error if memory runs out.
 const std::vector<Node*>& hugeLinkOrder(int64_t n, Layout layout);
 
 // Evicts every node's cache line: clflushopt where the processor has it,

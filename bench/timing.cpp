@@ -10,37 +10,38 @@
 
 SamplingPlan sampling_plan = {0, 0};
 
-// One paired round: the nanoseconds of the kernel's call and of its floor's,
-// and whether every verdict was right.
-struct Round {
-    double kernel_ns;
-    double floor_ns;
-    bool right;
-};
-
 using Clock = std::chrono::steady_clock;
 
 static double nanosecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::nano>(Clock::now() - start).count();
 }
 
-// Takes rounds from round(floor_first) as the sampling plan says, alternating
-// which call goes first, and sets the counters of nodes nodes per call.
-template <typename RoundFn>
-static void sampleRounds(benchmark::State& state, double nodes, RoundFn round) {
+// Takes paired rounds as the sampling plan says: each round times one call
+// of kernel and one of floor (each returns its nanoseconds and clears right
+// on a wrong verdict), in alternating order, so that their ratio compares
+// calls made moments apart. Sets the counters of nodes nodes per call.
+template <typename KernelCall, typename FloorCall>
+static void sampleRounds(benchmark::State& state, double nodes, KernelCall kernel,
+                         FloorCall floor) {
     std::vector<double> kernel_ns;
     std::vector<double> floor_ns;
     std::vector<double> ratios;
     bool met = false;
     auto take = [&]() {
-        Round taken = round(ratios.size() % 2 == 0);
-        if (!taken.right) {
+        bool right = true;
+        bool floor_first = ratios.size() % 2 == 0;
+        double floor_time = floor_first ? floor(right) : 0;
+        double kernel_time = kernel(right);
+        if (!floor_first) {
+            floor_time = floor(right);
+        }
+        if (!right) {
             state.SkipWithError("wrong verdict");
             return false;
         }
-        kernel_ns.push_back(taken.kernel_ns / nodes);
-        floor_ns.push_back(taken.floor_ns / nodes);
-        ratios.push_back(taken.kernel_ns / taken.floor_ns);
+        kernel_ns.push_back(kernel_time / nodes);
+        floor_ns.push_back(floor_time / nodes);
+        ratios.push_back(kernel_time / floor_time);
         return true;
     };
     const SamplingPlan plan = sampling_plan;
@@ -108,17 +109,10 @@ void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape 
         state.SkipWithError("wrong verdict in the counting run");
         return;
     }
-    sampleRounds(state, static_cast<double>(n), [&](bool floor_first) {
-        Round round{0, 0, true};
-        if (floor_first) {
-            round.floor_ns = timeCall(traverse, order, layout, target, round.right);
-        }
-        round.kernel_ns = timeCall(kernel.detect, order, layout, target, round.right);
-        if (!floor_first) {
-            round.floor_ns = timeCall(traverse, order, layout, target, round.right);
-        }
-        return round;
-    });
+    sampleRounds(
+        state, static_cast<double>(n),
+        [&](bool& right) { return timeCall(kernel.detect, order, layout, target, right); },
+        [&](bool& right) { return timeCall(traverse, order, layout, target, right); });
 
     double nodes = static_cast<double>(n);
     state.counters["moves_per_node"] = static_cast<double>(counts.moves) / nodes;
@@ -130,17 +124,10 @@ void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape 
 void runPages(benchmark::State& state, Layout layout, int64_t n) {
     const std::vector<Node*>& small = linkOrder(n, layout);
     const std::vector<Node*>& huge = hugeLinkOrder(n, layout);
-    sampleRounds(state, static_cast<double>(n), [&](bool floor_first) {
-        Round round{0, 0, true};
-        if (floor_first) {
-            round.floor_ns = timeCall(traverse, small, layout, -1, round.right);
-        }
-        round.kernel_ns = timeCall(traverse, huge, layout, -1, round.right);
-        if (!floor_first) {
-            round.floor_ns = timeCall(traverse, small, layout, -1, round.right);
-        }
-        return round;
-    });
+    sampleRounds(
+        state, static_cast<double>(n),
+        [&](bool& right) { return timeCall(traverse, huge, layout, -1, right); },
+        [&](bool& right) { return timeCall(traverse, small, layout, -1, right); });
 }
 
 const int64_t MANY_NODES = 1000000;
@@ -196,19 +183,14 @@ void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t
     } else {
         walkMany(lists, 0, lists.heads.size(), flight, counts);
     }
-    sampleRounds(state, static_cast<double>(MANY_NODES), [&](bool floor_first) {
-        Round round{0, 0, true};
-        if (floor_first) {
-            round.floor_ns =
-                timeMany(order, layout, list_count, flight, threads, false, round.right);
-        }
-        round.kernel_ns = timeMany(order, layout, list_count, flight, threads, check, round.right);
-        if (!floor_first) {
-            round.floor_ns =
-                timeMany(order, layout, list_count, flight, threads, false, round.right);
-        }
-        return round;
-    });
+    sampleRounds(
+        state, static_cast<double>(MANY_NODES),
+        [&](bool& right) {
+            return timeMany(order, layout, list_count, flight, threads, check, right);
+        },
+        [&](bool& right) {
+            return timeMany(order, layout, list_count, flight, threads, false, right);
+        });
     state.counters["moves_per_node"] =
         static_cast<double>(counts.moves) / static_cast<double>(MANY_NODES);
 }
