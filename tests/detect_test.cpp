@@ -108,9 +108,16 @@ int64_t brentBound(int64_t mu, int64_t lambda) {
     return 2 * std::max(mu, lambda) + lambda;
 }
 
-// Brent's bound, with hasCycle's first anchors at 0 and 16.
+// Brent's bound, which hasCycle keeps through its anchors at 0 and every
+// power of two.
 int64_t anchorBound(int64_t mu, int64_t lambda) {
-    return 2 * std::max({mu, lambda, int64_t{8}}) + lambda;
+    return brentBound(mu, lambda);
+}
+
+// findCycle's bound after a sighting: under (log2(64) + 2) gaps of calls,
+// the gap at most 8, or a 31st of the sighting.
+int64_t locateBound(int64_t sighting) {
+    return sighting + 8 * std::max<int64_t>(8, sighting / 31);
 }
 
 // Every detector on one shape of list type List, against the truth: n nodes,
@@ -149,7 +156,7 @@ template <typename List> void checkShape(List& list, int64_t n, int64_t k) {
     EXPECT_EQ(found.entry, cyclic ? list.at(k) : nullptr);
     EXPECT_EQ(found.mu, mu);
     EXPECT_EQ(found.lambda, lambda);
-    EXPECT_LE(calls, sighting + 9 * std::max<int64_t>(16, sighting / 31)) << "findCycle";
+    EXPECT_LE(calls, locateBound(sighting)) << "findCycle";
 
     EXPECT_EQ(list.links(), before) << "a detector changed the list";
 }
@@ -200,6 +207,13 @@ TEST(HasCycle, OvershootsALapByLessThanAGapOnAverage) {
 // within a gap of its first repeat (a new checkpoint always gets in), and
 // findCycle must still measure every cycle exactly (a node pushed out of its
 // bucket may be saved twice).
+// The bucket of a node in the largest table a list walk makes; it is in the
+// same bucket in every smaller table too.
+int64_t bucketOf(const void* node) {
+    uint64_t key = cycle::detail::spreadKey(reinterpret_cast<uintptr_t>(node));
+    return static_cast<int64_t>(key >> (64 - cycle::detail::ListCheckpoints<LinkFirst>::MOST_BITS));
+}
+
 struct Crowd {
     std::vector<LinkFirst> pool;
     std::vector<LinkFirst*> crowded;
@@ -208,9 +222,9 @@ struct Crowd {
 const Crowd& crowd() {
     static Crowd crowd{std::vector<LinkFirst>(600000), {}};
     if (crowd.crowded.empty()) {
-        const int64_t home = cycle::detail::checkpointBucket(&crowd.pool[0]);
+        const int64_t home = bucketOf(&crowd.pool[0]);
         for (LinkFirst& node : crowd.pool) {
-            if (cycle::detail::checkpointBucket(&node) == home) {
+            if (bucketOf(&node) == home) {
                 crowd.crowded.push_back(&node);
             }
         }
@@ -231,8 +245,7 @@ TEST(CrowdedBucket, StillCatchesAShortCycleWithinAGap) {
     const Crowd& all = crowd();
     std::vector<LinkFirst*> others;
     for (const LinkFirst& node : all.pool) {
-        if (cycle::detail::checkpointBucket(&node) !=
-            cycle::detail::checkpointBucket(all.crowded[0])) {
+        if (bucketOf(&node) != bucketOf(all.crowded[0])) {
             others.push_back(const_cast<LinkFirst*>(&node));
         }
     }

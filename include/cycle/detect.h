@@ -16,6 +16,7 @@
 #include "detail/interleave.h"
 #include "detail/tally.h"
 #include "detail/walks.h"
+#include "period.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,68 +34,35 @@ template <typename Node> struct Cycle {
 
 namespace detail {
 
+// The checkpoints of a list walk: 64 of them, in at most 64 buckets of two
+// (1 KiB); 2 KiB in all.
+template <typename Node> using ListCheckpoints = Checkpoints<const Node*, 64, 6>;
+
 // hasCycle with a tally.
 template <typename Node, typename Next, typename Tally>
 bool hasCycle(const Node* head, Next& next, Tally& tally) {
     if (head == nullptr) {
         return false;
     }
-    Checkpoints<Node> marks;
-    return sightRepeat(head, next, tally, marks).repeat != nullptr;
+    ListSteps<Node, Next> steps{next};
+    ListCheckpoints<Node> marks;
+    return sightRepeat(head, steps, marks, NO_LIMIT, tally).repeat >= 0;
 }
 
-// findCycle with a tally. After the sighting, lambda is known; mu is the first
-// position p with node(p) == node(p + lambda), a test that holds from mu on.
-// A binary search over the checkpoints up to the repeat (each probe fewer
-// than gap calls) brackets mu within one gap, and two pointers lambda apart
-// close it.
+// findCycle with a tally.
 template <typename Node, typename Next, typename Tally>
 Cycle<Node> findCycle(const Node* head, Next& next, Tally& tally) {
     if (head == nullptr) {
         return {nullptr, 0, 0};
     }
-    Checkpoints<Node> marks;
-    Sighting<Node> seen = sightRepeat(head, next, tally, marks);
-    if (seen.repeat == nullptr) {
+    ListSteps<Node, Next> steps{next};
+    ListCheckpoints<Node> marks;
+    Sighting seen = sightRepeat(head, steps, marks, NO_LIMIT, tally);
+    if (seen.repeat < 0) {
         return {nullptr, seen.position, 0};
     }
-    int64_t repeat = marks.count - 1;
-    while (marks.held[repeat] != seen.repeat) {
-        repeat--;
-    }
-    const int64_t gap = marks.gap;
-    const int64_t lambda = seen.position - repeat * gap;
-
-    // The first checkpoint on the cycle is in [low, high]; repeat's is on it.
-    int64_t moves = 0;
-    int64_t low = 0;
-    int64_t high = repeat;
-    while (low < high) {
-        int64_t middle = low + (high - low) / 2;
-        if (nodeAt(marks, next, middle * gap + lambda, moves) == marks.held[middle]) {
-            high = middle;
-        } else {
-            low = middle + 1;
-        }
-    }
-    if (low == 0) {
-        countMoves(tally, moves, moves);
-        return {head, 0, lambda};
-    }
-    // mu lies in ((low - 1) gap, low gap]: walk the pair until they meet.
-    const Node* behind = marks.held[low - 1];
-    const Node* ahead = nodeAt(marks, next, (low - 1) * gap + lambda, moves);
-    int64_t mu = (low - 1) * gap;
-    int64_t chain = moves;
-    while (behind != ahead) {
-        behind = next(behind);
-        ahead = next(ahead);
-        mu++;
-        moves += 2;
-        chain++;
-    }
-    countMoves(tally, moves, chain);
-    return {behind, mu, lambda};
+    Located<const Node*> found = locateCycle(steps, marks, seen, tally);
+    return {found.entry, found.mu, found.lambda};
 }
 
 } // namespace detail

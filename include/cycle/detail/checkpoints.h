@@ -1,158 +1,380 @@
-// The walk behind hasCycle and findCycle: one pointer, and a small table of
-// checkpoints (nodes it passed at known positions) that every step probes.
+// The walk behind hasCycle, findCycle and findPeriod: one cursor over a
+// sequence (the nodes of a list, or the values x, f(x), f(f(x)), ...), and
+// checkpoints: values it passed at known positions, which every step checks.
 //
-// The checkpoints are spaced gap links apart from the head, gap a power of
-// two from FIRST_GAP on. When CHECKPOINTS of them are held, every other one
-// is dropped and the gap doubles (Sedgewick, Szymanski and Yao's thinning),
-// so the gap stays within a 31st of the position reached (or FIRST_GAP), and
-// a walk that has entered a cycle comes back to a checkpoint at most one gap
-// after a lap.
-// The probe is a table of two-way buckets indexed by a hash of the address:
-// two adjacent words, two compares and branches that hold until the end. A new
-// checkpoint always gets in, so a short cycle is caught on its first lap
-// past a checkpoint; when its bucket is full it takes the second way, and the
-// first keeps an early checkpoint (the head, say, which catches a cycle
-// through the head) for good, or nearly. The anchor, the checkpoint at the latest
-// power-of-two position, is never displaced but by the next anchor, which
-// keeps Brent's bound whatever the addresses.
+// Checkpoints are spaced gap positions apart from the start, gap a power of
+// two. When a walk's slots are full, every other checkpoint is dropped and
+// the gap doubles (Sedgewick, Szymanski and Yao's thinning), so a walk that
+// has entered a cycle comes back to a checkpoint at most one gap after a lap.
+//
+// Two stretches, so that short sequences pay nothing for long ones:
+// - positions below REGISTER_STRETCH: up to 8 checkpoints, gap from 1, whose
+//   keys stay in registers and are all compared at every step;
+// - then a table of two-way buckets of keys, indexed by the key's top bits,
+//   made small and doubled as checkpoints accumulate. A new checkpoint always
+//   gets in; the anchor, the checkpoint at the latest power-of-two position,
+//   is never pushed out but by the next anchor, which keeps Brent's bound
+//   whatever the keys.
+// A key is a 64-bit mix of the value's hash (a list node's address), never
+// 0, which marks an empty way. Equal keys only suggest a repeat: the value
+// itself is compared before the walk stops.
 #ifndef CYCLE_DETAIL_CHECKPOINTS_H
 #define CYCLE_DETAIL_CHECKPOINTS_H
 
 #include "tally.h"
 
 #include <cstdint>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 namespace cycle {
 namespace detail {
 
-// 64 checkpoints in 256 buckets of two: the 4 KiB table stays in L1 beside
-// the list it guards. Larger tables measured slower on lists in allocation
-// order, where the probe's misses show.
-constexpr int CHECKPOINT_BUCKET_BITS = 8;
-constexpr int64_t CHECKPOINT_BUCKETS = int64_t{1} << CHECKPOINT_BUCKET_BITS;
-constexpr int64_t CHECKPOINTS = 64;
+constexpr uint64_t KEY_MULTIPLIER = 0x9E3779B97F4A7C15u;
 
-// The first gap. Saving every node from the head would cost a save a step on
-// short lists, where a gap of 16 nodes is nothing: so the checkpoints start
-// 16 apart, and the anchors are the head and the powers of two from 16 on.
-constexpr int64_t FIRST_GAP = 16;
-
-// The walk's memory. held[i] is the node at position i * gap, for i < count;
-// buckets holds most of them, each in the bucket of its address's hash.
-template <typename Node> struct Checkpoints {
-    const Node* buckets[CHECKPOINT_BUCKETS][2];
-    const Node* held[CHECKPOINTS];
-    const Node* anchor;
-    int64_t count;
-    int64_t gap;
-};
-
-// Where a walk ended: on a node seen before (repeat), or on null (repeat is
-// null); position counts the calls of next made to get there.
-template <typename Node> struct Sighting {
-    const Node* repeat;
-    int64_t position;
-};
-
-// Fibonacci hashing: the top bits of the address times 2^64 / phi spread
-// nodes allocated at a fixed stride over the whole table.
-template <typename Node> int64_t checkpointBucket(const Node* node) {
-    uint64_t mixed = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(node)) * 0x9E3779B97F4A7C15u;
-    return static_cast<int64_t>(mixed >> (64 - CHECKPOINT_BUCKET_BITS));
+// A hash spread by Fibonacci hashing over all 64 bits, odd so never 0.
+inline uint64_t spreadKey(uint64_t hash) {
+    return (hash * KEY_MULTIPLIER) | 1u;
 }
 
-// Drops every other checkpoint, the odd ones, and doubles the gap. A dropped
-// node leaves its bucket if it is still there.
-template <typename Node> void thinCheckpoints(Checkpoints<Node>& marks) {
-    for (int64_t i = 0; i < CHECKPOINTS / 2; i++) {
-        const Node* dropped = marks.held[2 * i + 1];
-        for (const Node*& way : marks.buckets[checkpointBucket(dropped)]) {
-            if (way == dropped) {
-                way = nullptr;
+// The first positions are checked against registers, not a table: up to 8
+// keys, all compared each step, so a list of a few nodes costs its walk and
+// a few compares. By position 32 the gap is 8.
+constexpr int REGISTER_SLOTS = 8;
+constexpr int64_t REGISTER_STRETCH = 32;
+
+// The table starts at 16 buckets (256 bytes to clear) and doubles whenever
+// it holds more checkpoints than buckets.
+constexpr int FIRST_TABLE_BITS = 4;
+
+// A list as the walk sees it: next's nodes, ended by nullptr, keyed by
+// address.
+template <typename Node, typename Next> struct ListSteps {
+    using Value = const Node*;
+    Next& next;
+
+    const Node* advance(const Node* node) {
+        return next(node);
+    }
+    static bool ended(const Node* node) {
+        return node == nullptr;
+    }
+    uint64_t key(const Node* node) const {
+        return spreadKey(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(node)));
+    }
+};
+
+// A sequence of values x, f(x), ...: never ended, keyed by the caller's hash.
+template <typename T, typename F, typename Hash> struct ValueSteps {
+    using Value = T;
+    F& f;
+    Hash& hash;
+
+    T advance(const T& value) {
+        return f(value);
+    }
+    static bool ended(const T&) {
+        return false;
+    }
+    uint64_t key(const T& value) {
+        return spreadKey(static_cast<uint64_t>(hash(value)));
+    }
+};
+
+// The walk's memory: held[i] is the value at position i * gap for i < count,
+// keys[i] its key, and table the buckets of the first 2^bits rows in use.
+// Values are constructed only as they are saved, so T needs no default
+// constructor; whatever is held is destroyed with the record.
+template <typename T, int Slots, int MostBits> struct Checkpoints {
+    static_assert(Slots >= 2 * REGISTER_SLOTS && (Slots & (Slots - 1)) == 0,
+                  "a power of two of slots, at least 16");
+    static constexpr int64_t SLOTS = Slots;
+    static constexpr int MOST_BITS = MostBits;
+    union Slot {
+        Slot() {}
+        ~Slot() {}
+        T value;
+    };
+    Slot held[Slots];
+    uint64_t keys[Slots];
+    uint64_t table[int64_t{1} << MostBits][2];
+    int64_t count = 0;
+    int64_t gap = 1;
+    uint64_t anchor = 0;
+    int bits = 0;
+    bool lost = false; // a checkpoint was pushed out of the table
+
+    Checkpoints() = default;
+    Checkpoints(const Checkpoints&) = delete;
+    Checkpoints& operator=(const Checkpoints&) = delete;
+    ~Checkpoints() {
+        if (!std::is_trivially_destructible<T>::value) {
+            for (int64_t i = 0; i < count; i++) {
+                held[i].value.~T();
             }
         }
-        marks.held[i] = marks.held[2 * i];
     }
-    marks.count = CHECKPOINTS / 2;
+};
+
+// Saves value, with its key, as the next checkpoint. Cannot fail unless
+// copying T throws.
+template <typename T, int Slots, int MostBits>
+void holdCheckpoint(Checkpoints<T, Slots, MostBits>& marks, const T& value, uint64_t key) {
+    ::new (static_cast<void*>(&marks.held[marks.count].value)) T(value);
+    marks.keys[marks.count] = key;
+    marks.count++;
+}
+
+// Keeps the even checkpoints, packed to the front, and doubles the gap.
+template <typename T, int Slots, int MostBits>
+void thinHeld(Checkpoints<T, Slots, MostBits>& marks) {
+    const int64_t kept = (marks.count + 1) / 2;
+    for (int64_t i = 1; i < kept; i++) {
+        marks.held[i].value = std::move(marks.held[2 * i].value);
+        marks.keys[i] = marks.keys[2 * i];
+    }
+    if (!std::is_trivially_destructible<T>::value) {
+        for (int64_t i = kept; i < marks.count; i++) {
+            marks.held[i].value.~T();
+        }
+    }
+    marks.count = kept;
     marks.gap *= 2;
 }
 
-// Saves node, reached at position (a multiple of the gap), into bucket: the
-// first way if it is empty, else the second unless it holds the anchor, else
-// the first. So the first way keeps the oldest checkpoint of its bucket until
-// an anchor lands in the second. A power-of-two position makes node the
-// anchor: a cycle of lambda nodes entered after mu is then caught by an
-// anchor within 2 max(mu, lambda, 8) + lambda calls.
-template <typename Node>
-void saveCheckpoint(Checkpoints<Node>& marks, const Node** bucket, const Node* node,
-                    int64_t position) {
-    if (bucket[0] == nullptr) {
-        bucket[0] = node;
+// Puts key in its bucket: the first way if it is empty, else the second
+// unless it holds the anchor, else the first. So the first way keeps the
+// oldest checkpoint of its bucket until an anchor lands in the second.
+template <typename T, int Slots, int MostBits>
+void tableInsert(Checkpoints<T, Slots, MostBits>& marks, uint64_t key) {
+    uint64_t* bucket = marks.table[key >> (64 - marks.bits)];
+    if (bucket[0] == key || bucket[1] == key) {
+        return;
+    }
+    if (bucket[0] == 0) {
+        bucket[0] = key;
     } else if (bucket[1] != marks.anchor) {
-        bucket[1] = node;
+        marks.lost = marks.lost || bucket[1] != 0;
+        bucket[1] = key;
     } else {
-        bucket[0] = node;
-    }
-    if ((position & (position - 1)) == 0) {
-        marks.anchor = node;
-    }
-    marks.held[marks.count++] = node;
-    if (marks.count == CHECKPOINTS) {
-        thinCheckpoints(marks);
+        marks.lost = true;
+        bucket[0] = key;
     }
 }
 
-// Walks from head (not null) until next gives null or a node seen before.
-// Each node is probed before it may be saved, so a repeat is the first visit
-// again of a node since it was last saved: the latest copy of the repeat in
-// held (a node pushed out of its bucket may be saved again) is lambda before.
-// At most 2 max(mu, lambda, 8) + lambda calls of next (the anchors), and
-// with no checkpoint pushed out, mu + lambda + one gap: at most 16, or a
-// 31st of the calls.
-template <typename Node, typename Next, typename Tally>
-Sighting<Node> sightRepeat(const Node* head, Next& next, Tally& tally, Checkpoints<Node>& marks) {
-    for (auto& bucket : marks.buckets) {
-        bucket[0] = nullptr;
-        bucket[1] = nullptr;
+// Clears 2^bits buckets and puts every held key back, oldest first.
+template <typename T, int Slots, int MostBits>
+void rebuildTable(Checkpoints<T, Slots, MostBits>& marks, int bits) {
+    marks.bits = bits;
+    std::memset(marks.table, 0, sizeof(marks.table[0]) << bits);
+    for (int64_t i = 0; i < marks.count; i++) {
+        tableInsert(marks, marks.keys[i]);
     }
-    marks.buckets[checkpointBucket(head)][0] = head;
-    marks.held[0] = head;
-    marks.anchor = head;
-    marks.count = 1;
-    marks.gap = FIRST_GAP;
+}
 
-    const Node* node = head;
+// The latest checkpoint equal to value (whose key is key), or -1.
+template <typename T, int Slots, int MostBits>
+int64_t findHeld(const Checkpoints<T, Slots, MostBits>& marks, const T& value, uint64_t key) {
+    for (int64_t i = marks.count - 1; i >= 0; i--) {
+        if (marks.keys[i] == key && marks.held[i].value == value) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Where a walk ended: on a value equal to checkpoint repeat, or, with repeat
+// -1, at the end of a list or at the stop; position counts the steps taken.
+struct Sighting {
+    int64_t repeat;
+    int64_t position;
+};
+
+constexpr int64_t NO_LIMIT = -1;
+
+// The position at which a walk bounded by limit may stop unseen: by then a
+// sequence with mu + lambda <= limit has been caught. With every checkpoint
+// in the table that is within a gap of limit, otherwise Brent's bound.
+template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit) {
+    constexpr int64_t most = std::numeric_limits<int64_t>::max() / 4;
+    if (limit == NO_LIMIT) {
+        return std::numeric_limits<int64_t>::max();
+    }
+    if (limit > most) {
+        limit = most;
+    }
+    return marks.lost ? 3 * limit + 1 : limit + marks.gap;
+}
+
+// Walks from start until a value equals a checkpoint, the list ends, or,
+// with a limit other than NO_LIMIT, the sequence is known to be longer
+// than limit. Each value is checked before it may be saved, so a repeat is
+// the first visit again of a value since it was saved: lambda positions
+// after its latest copy in held. At most 2 max(mu, lambda) + lambda steps;
+// mu + lambda plus less than a gap (under a 15th of the position, or 8)
+// while no checkpoint was pushed out of the table.
+template <typename Steps, typename Marks, typename Tally>
+Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& marks, int64_t limit,
+                     Tally& tally) {
+    using Value = typename Steps::Value;
+    const uint64_t first = steps.key(start);
+    holdCheckpoint(marks, start, first);
+    uint64_t r0 = first, r1 = first, r2 = first, r3 = first;
+    uint64_t r4 = first, r5 = first, r6 = first, r7 = first;
+
+    Value value = start;
     int64_t position = 0;
-    int64_t next_save = FIRST_GAP;
+    int64_t next_save = 1;
+    int64_t stop = stopPosition(marks, limit);
+    int64_t event = next_save < stop ? next_save : stop;
     for (;;) {
-        node = next(node);
+        value = steps.advance(value);
         position++;
-        if (node == nullptr) {
+        if (steps.ended(value)) {
+            countMoves(tally, position, position);
+            return {-1, position};
+        }
+        const uint64_t key = steps.key(value);
+        if ((key == r0) | (key == r1) | (key == r2) | (key == r3) | (key == r4) | (key == r5) |
+            (key == r6) | (key == r7)) {
+            int64_t repeat = findHeld(marks, value, key);
+            if (repeat >= 0) {
+                countMoves(tally, position, position);
+                return {repeat, position};
+            }
+        }
+        if (position != event) {
+            continue;
+        }
+        if (position >= stop) {
+            countMoves(tally, position, position);
+            return {-1, position};
+        }
+        if ((position & (position - 1)) == 0) {
+            marks.anchor = key;
+        }
+        holdCheckpoint(marks, value, key);
+        r7 = r6, r6 = r5, r5 = r4, r4 = r3, r3 = r2, r2 = r1, r1 = r0, r0 = key;
+        if (marks.count == REGISTER_SLOTS) {
+            thinHeld(marks);
+            r0 = r1, r1 = r3, r2 = r5, r3 = r7;
+            r4 = r5 = r6 = r7 = first;
+            stop = stopPosition(marks, limit);
+        }
+        next_save = marks.count * marks.gap;
+        if (next_save >= REGISTER_STRETCH) {
             break;
         }
-        const Node** bucket = marks.buckets[checkpointBucket(node)];
-        if (bucket[0] == node || bucket[1] == node) {
+        event = next_save < stop ? next_save : stop;
+    }
+
+    rebuildTable(marks, FIRST_TABLE_BITS);
+    event = next_save < stop ? next_save : stop;
+    for (;;) {
+        value = steps.advance(value);
+        position++;
+        if (steps.ended(value)) {
             break;
         }
-        if (position == next_save) {
-            saveCheckpoint(marks, bucket, node, position);
-            next_save = marks.count * marks.gap;
+        const uint64_t key = steps.key(value);
+        const uint64_t* bucket = marks.table[key >> (64 - marks.bits)];
+        if (bucket[0] == key || bucket[1] == key) {
+            int64_t repeat = findHeld(marks, value, key);
+            if (repeat >= 0) {
+                countMoves(tally, position, position);
+                return {repeat, position};
+            }
         }
+        if (position != event) {
+            continue;
+        }
+        if (position >= stop) {
+            break;
+        }
+        if ((position & (position - 1)) == 0) {
+            marks.anchor = key;
+        }
+        holdCheckpoint(marks, value, key);
+        tableInsert(marks, key);
+        if (marks.count == Marks::SLOTS) {
+            thinHeld(marks);
+            rebuildTable(marks, marks.bits);
+        } else if (marks.count > (int64_t{1} << marks.bits) && marks.bits < Marks::MOST_BITS) {
+            rebuildTable(marks, marks.bits + 1);
+        }
+        stop = stopPosition(marks, limit);
+        next_save = marks.count * marks.gap;
+        event = next_save < stop ? next_save : stop;
     }
     countMoves(tally, position, position);
-    return {node, position};
+    return {-1, position};
 }
 
-// The node at position target <= the last checkpoint's position plus a gap,
-// walked to from the checkpoint at or before it: fewer than gap calls.
-template <typename Node, typename Next>
-const Node* nodeAt(const Checkpoints<Node>& marks, Next& next, int64_t target, int64_t& moves) {
-    const Node* node = marks.held[target / marks.gap];
+// The value at position target, walked to from the checkpoint at or before
+// it; target must be below the last checkpoint's position plus a gap. Fewer
+// than gap steps, added to moves.
+template <typename Steps, typename Marks>
+typename Steps::Value valueAt(const Marks& marks, Steps& steps, int64_t target, int64_t& moves) {
+    typename Steps::Value value = marks.held[target / marks.gap].value;
     for (int64_t i = target % marks.gap; i > 0; i--) {
-        node = next(node);
+        value = steps.advance(value);
         moves++;
     }
-    return node;
+    return value;
+}
+
+// The cycle a walk sighted: its first value (entry), mu and lambda.
+template <typename Value> struct Located {
+    Value entry;
+    int64_t mu;
+    int64_t lambda;
+};
+
+// Locates the cycle after seen, a repeat. lambda is the repeat's distance
+// from its latest copy; mu is the first position p with value(p) ==
+// value(p + lambda), a test that holds from mu on. A binary search over the
+// checkpoints up to the repeat (each probe fewer than gap steps) brackets mu
+// within one gap, and two cursors lambda apart close it: fewer than
+// (log2(count) + 2) gaps of steps in all.
+template <typename Steps, typename Marks, typename Tally>
+Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sighting seen,
+                                           Tally& tally) {
+    using Value = typename Steps::Value;
+    const int64_t gap = marks.gap;
+    const int64_t lambda = seen.position - seen.repeat * gap;
+
+    int64_t moves = 0;
+    int64_t low = 0;
+    int64_t high = seen.repeat;
+    while (low < high) {
+        int64_t middle = low + (high - low) / 2;
+        if (valueAt(marks, steps, middle * gap + lambda, moves) == marks.held[middle].value) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    if (low == 0) {
+        countMoves(tally, moves, moves);
+        return {marks.held[0].value, 0, lambda};
+    }
+    // mu lies in ((low - 1) gap, low gap]: walk the pair until they meet.
+    Value behind = marks.held[low - 1].value;
+    Value ahead = valueAt(marks, steps, (low - 1) * gap + lambda, moves);
+    int64_t mu = (low - 1) * gap;
+    int64_t chain = moves;
+    while (!(behind == ahead)) {
+        behind = steps.advance(behind);
+        ahead = steps.advance(ahead);
+        mu++;
+        moves += 2;
+        chain++;
+    }
+    countMoves(tally, moves, chain);
+    return {std::move(behind), mu, lambda};
 }
 
 } // namespace detail
