@@ -58,6 +58,15 @@ template <typename Counts> int findcycle(BenchList list, Counts& counts) {
            nullptr;
 }
 
+static const Node* nextOf(const Node* node) {
+    return node->next;
+}
+
+template <typename Counts> int hascycleFnptr(BenchList list, Counts& counts) {
+    auto next = &nextOf;
+    return cycle::detail::hasCycle(static_cast<const Node*>(list.head), next, counts);
+}
+
 template <typename Counts> int hashset(BenchList list, Counts& counts) {
     std::unordered_set<const Node*> seen;
     seen.reserve(static_cast<size_t>(list.n));
@@ -123,6 +132,54 @@ template int64_t walkMany(const ManyLists&, size_t, size_t, size_t, StepCounts&)
 template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, NoCounts&);
 template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, StepCounts&);
 
+// Runs detect on every list in turn, inlined into the loop as a caller's
+// own code would have it; returns how many it called cyclic.
+template <typename Counts, typename Detect>
+static int64_t eachInTurn(const ShortLists& lists, Counts& counts, Detect detect) {
+    int64_t cyclic = 0;
+    for (Node* head : lists.heads) {
+        cyclic += detect(BenchList{head, nullptr, lists.n}, counts);
+    }
+    return cyclic;
+}
+
+// The programs' hare walk, inlined where the list is.
+template <typename Counts> static int hareInline(BenchList list, Counts& counts) {
+    auto next = nextLink;
+    return cycle::detail::floydCyclic(
+        cycle::detail::floydWalk(static_cast<const Node*>(list.head), next, counts));
+}
+
+#define SHORT_KERNEL(name, detector)                                                               \
+    template <typename Counts> int64_t name(ShortLists& lists, Counts& counts) {                   \
+        return eachInTurn(lists, counts,                                                           \
+                          [](BenchList list, Counts& c) { return detector(list, c); });            \
+    }                                                                                              \
+    template int64_t name(ShortLists&, NoCounts&);                                                 \
+    template int64_t name(ShortLists&, StepCounts&);
+
+SHORT_KERNEL(shortTraverse, traverse)
+SHORT_KERNEL(shortHare, hareInline)
+SHORT_KERNEL(shortBrent, brent)
+SHORT_KERNEL(shortNivasch, nivasch)
+SHORT_KERNEL(shortHascycle, hascycle)
+SHORT_KERNEL(shortHascycleFnptr, hascycleFnptr)
+SHORT_KERNEL(shortFindcycle, findcycle)
+
+template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts) {
+    auto next = nextLink;
+    bool* verdicts = lists.verdicts.get();
+    cycle::detail::checkEach(lists.heads.data(), lists.heads.size(), next, verdicts,
+                             cycle::DEFAULT_IN_FLIGHT, counts);
+    int64_t cyclic = 0;
+    for (size_t i = 0; i < lists.heads.size(); i++) {
+        cyclic += verdicts[i];
+    }
+    return cyclic;
+}
+template int64_t shortEach(ShortLists&, NoCounts&);
+template int64_t shortEach(ShortLists&, StepCounts&);
+
 #define INSTANTIATE_FOR_BOTH_COUNTS(detector)                                                      \
     template int detector(BenchList, NoCounts&);                                                   \
     template int detector(BenchList, StepCounts&);
@@ -134,4 +191,5 @@ INSTANTIATE_FOR_BOTH_COUNTS(brent)
 INSTANTIATE_FOR_BOTH_COUNTS(nivasch)
 INSTANTIATE_FOR_BOTH_COUNTS(hascycle)
 INSTANTIATE_FOR_BOTH_COUNTS(findcycle)
+INSTANTIATE_FOR_BOTH_COUNTS(hascycleFnptr)
 INSTANTIATE_FOR_BOTH_COUNTS(hashset)

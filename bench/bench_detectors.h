@@ -7,6 +7,7 @@
 #define CYCLE_BENCH_BENCH_DETECTORS_H
 
 #include "node_sets.h"
+#include "short_lists.h"
 #include "step_counts.h"
 
 // The benchmark lists' next: a node's own link.
@@ -35,6 +36,10 @@ template <typename Counts> int nivasch(BenchList list, Counts& counts);
 template <typename Counts> int hascycle(BenchList list, Counts& counts);
 template <typename Counts> int findcycle(BenchList list, Counts& counts);
 
+// cycle::hasCycle given next as a pointer to a plain function, as callers
+// with a C-style accessor write it.
+template <typename Counts> int hascycleFnptr(BenchList list, Counts& counts);
+
 // The visited set most people write first: every address goes into a hash set
 // reserved for n, and the first one already there means a cycle. Its
 // allocations are part of its run. Ends the process if memory runs out.
@@ -51,5 +56,17 @@ int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_fli
 template <typename Counts>
 void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight, bool* cyclic,
                Counts& counts);
+
+// Short lists, one at a time: each of these runs its detector on every list
+// of lists in turn, and returns how many it called cyclic. shortEach checks
+// them all at once with cycle::hasCycleEach (its default lists in flight).
+template <typename Counts> int64_t shortTraverse(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortHare(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortBrent(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortNivasch(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortHascycle(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortHascycleFnptr(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortFindcycle(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts);
 
 #endif

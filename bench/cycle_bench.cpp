@@ -2,8 +2,10 @@
 // the same nodes, over list layouts, cycle shapes and sizes from L1-resident
 // to DRAM, the sweep of cycle positions at one million nodes, and many lists
 // checked at once. Single lists are named <kernel>/<layout>/<shape>/<n>, many
-// lists many/<walk|each>/<layout>/<lists>/g<in flight>[/t2], and the floor on
-// 2 MiB pages against 4 KiB pages pages/<layout>/linear/<n>; Google Benchmark
+// lists many/<walk|each>/<layout>/<lists>/g<in flight>[/t2], the floor on
+// 2 MiB pages against 4 KiB pages pages/<layout>/linear/<n>, short lists one
+// at a time short/<kernel>/<layout>/<shape>/<n>, and the period of iterated
+// functions period/<kernel>/<function>/<bits>; Google Benchmark
 // adds /manual_time (or /iterations:1 when sampling to a target).
 //
 // Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
@@ -32,6 +34,18 @@ const ShapeKind KINDS[] = {SHAPE_LINEAR, SHAPE_HEAD, SHAPE_MIDDLE, SHAPE_SELF};
 const int64_t LIST_COUNTS[] = {16, 1024, 65536};
 const int64_t IN_FLIGHT[] = {1, 2, 4, 8, 16, 32, 64};
 const int64_t TWO_THREADS_IN_FLIGHT[] = {8, 16, 32};
+const int64_t SHORT_SIZES[] = {1, 2, 4, 8, 16, 32, 64, 128, 256, 512};
+const ShortShape SHORT_SHAPES[] = {SHORT_LINEAR, SHORT_HEAD, SHORT_RANDOM};
+const int64_t FNPTR_SIZE = 1000000;
+
+// The period rows: each function over these bit widths.
+struct PeriodRow {
+    FunctionKind kind;
+    int bits;
+};
+const PeriodRow PERIOD_ROWS[] = {{FUNCTION_MIX, 32}, {FUNCTION_MIX, 40}, {FUNCTION_MIX, 48},
+                                 {FUNCTION_RHO, 32}, {FUNCTION_RHO, 40}, {FUNCTION_SLOW, 32},
+                                 {FUNCTION_SLOW, 40}};
 
 benchmark::internal::Benchmark* timed(benchmark::internal::Benchmark* benchmark) {
     benchmark->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -46,8 +60,10 @@ benchmark::internal::Benchmark* timed(benchmark::internal::Benchmark* benchmark)
 void registerRow(Layout layout, ListShape shape, int64_t n) {
     for (size_t i = 0; i < KERNEL_COUNT; i++) {
         const Kernel& kernel = KERNELS[i];
+        bool fnptr = std::strcmp(kernel.name, "hascycle_fnptr") == 0;
         if ((kernel.linear_only && shape.kind != SHAPE_LINEAR) ||
-            (layout.cold && std::strcmp(kernel.name, "hashset") == 0)) {
+            (layout.cold && std::strcmp(kernel.name, "hashset") == 0) ||
+            (fnptr && (n != FNPTR_SIZE || shape.kind == SHAPE_SWEEP))) {
             continue;
         }
         std::string name = std::string(kernel.name) + "/" + layout.name + "/" + shapeName(shape) +
@@ -64,6 +80,38 @@ void registerMany(Layout layout, int64_t lists, int64_t in_flight, int threads) 
                            (threads == 2 ? "/t2" : "");
         timed(benchmark::RegisterBenchmark(name.c_str(), runMany, layout, lists, in_flight, threads,
                                            check));
+    }
+}
+
+// The short-list rows: short/<kernel>/<layout>/<shape>/<n>.
+void registerShort() {
+    for (const Layout& layout : WARM) {
+        for (ShortShape shape : SHORT_SHAPES) {
+            for (int64_t n : SHORT_SIZES) {
+                for (size_t i = 0; i < SHORT_KERNEL_COUNT; i++) {
+                    std::string name = std::string("short/") + SHORT_KERNELS[i].name + "/" +
+                                       layout.name + "/" + shortShapeName(shape) + "/" +
+                                       std::to_string(n);
+                    timed(benchmark::RegisterBenchmark(name.c_str(), runShort, SHORT_KERNELS[i],
+                                                       layout, shape, n));
+                }
+            }
+        }
+    }
+}
+
+// The period rows: period/<kernel>/<function>/<bits>.
+void registerPeriods() {
+    for (const PeriodRow& row : PERIOD_ROWS) {
+        for (size_t i = 0; i < PERIOD_KERNEL_COUNT; i++) {
+            if (i == 0) {
+                continue; // the floor is every row's pair already
+            }
+            std::string name = std::string("period/") + PERIOD_KERNELS[i].name + "/" +
+                               functionName(row.kind) + "/" + std::to_string(row.bits);
+            timed(benchmark::RegisterBenchmark(name.c_str(), runPeriod, PERIOD_KERNELS[i], row.kind,
+                                               row.bits));
+        }
     }
 }
 
@@ -111,6 +159,8 @@ void registerAll() {
             registerMany(layout, 1024, in_flight, 2);
         }
     }
+    registerShort();
+    registerPeriods();
 }
 
 // Takes --ci_target and --ci_max_time out of argv, setting the sampling plan;

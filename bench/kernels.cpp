@@ -29,6 +29,19 @@ const Kernel KERNELS[] = {
     {"nivasch", nivasch, nivasch, false},
     {"hascycle", hascycle, hascycle, false},
     {"findcycle", findcycle, findcycle, false},
+    {"hascycle_fnptr", hascycleFnptr, hascycleFnptr, false},
     {"hashset", hashset, hashset, false},
 };
 const size_t KERNEL_COUNT = sizeof(KERNELS) / sizeof(KERNELS[0]);
+
+const ShortKernel SHORT_KERNELS[] = {
+    {"traverse", shortTraverse, shortTraverse},
+    {"hascycle", shortHascycle, shortHascycle},
+    {"hascycle_fnptr", shortHascycleFnptr, shortHascycleFnptr},
+    {"findcycle", shortFindcycle, shortFindcycle},
+    {"brent", shortBrent, shortBrent},
+    {"hare", shortHare, shortHare},
+    {"nivasch", shortNivasch, shortNivasch},
+    {"each", shortEach, shortEach},
+};
+const size_t SHORT_KERNEL_COUNT = sizeof(SHORT_KERNELS) / sizeof(SHORT_KERNELS[0]);

@@ -5,6 +5,7 @@
 #define CYCLE_BENCH_KERNELS_H
 
 #include "node_sets.h"
+#include "short_lists.h"
 #include "step_counts.h"
 
 #include <cstddef>
@@ -18,5 +19,16 @@ struct Kernel {
 
 extern const Kernel KERNELS[];
 extern const size_t KERNEL_COUNT;
+
+// A kernel of the short-list rows: it checks every list of a row in turn and
+// returns how many it called cyclic.
+struct ShortKernel {
+    const char* name;
+    int64_t (*check)(ShortLists& lists, NoCounts& counts);
+    int64_t (*count)(ShortLists& lists, StepCounts& counts);
+};
+
+extern const ShortKernel SHORT_KERNELS[];
+extern const size_t SHORT_KERNEL_COUNT;
 
 #endif

@@ -4,8 +4,11 @@
 #include "intervals.h"
 
 #include <chrono>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 SamplingPlan sampling_plan = {0, 0};
@@ -19,10 +22,11 @@ static double nanosecondsSince(Clock::time_point start) {
 // Takes paired rounds as the sampling plan says: each round times one call
 // of kernel and one of floor (each returns its nanoseconds and clears right
 // on a wrong verdict), in alternating order, so that their ratio compares
-// calls made moments apart. Sets the counters of nodes nodes per call.
+// calls made moments apart. Sets the counters of nodes nodes per call, the
+// time's counter named unit.
 template <typename KernelCall, typename FloorCall>
-static void sampleRounds(benchmark::State& state, double nodes, KernelCall kernel,
-                         FloorCall floor) {
+static void sampleRounds(benchmark::State& state, double nodes, KernelCall kernel, FloorCall floor,
+                         const char* unit = "ns_per_node") {
     std::vector<double> kernel_ns;
     std::vector<double> floor_ns;
     std::vector<double> ratios;
@@ -72,9 +76,9 @@ static void sampleRounds(benchmark::State& state, double nodes, KernelCall kerne
         state.counters[std::string(name) + "_lo"] = interval.lo;
         state.counters[std::string(name) + "_hi"] = interval.hi;
     };
-    report("ns_per_node", kernel_ns);
+    report(unit, kernel_ns);
     report("floor_ratio", ratios);
-    state.counters["floor_ns_per_node"] = medianInterval(floor_ns).median;
+    state.counters[std::string("floor_") + unit] = medianInterval(floor_ns).median;
     state.counters["rounds"] = static_cast<double>(ratios.size());
     state.counters["outlier_rounds"] = static_cast<double>(countOutliers(ratios));
     if (plan.ci_target > 0) {
@@ -193,4 +197,84 @@ void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t
         });
     state.counters["moves_per_node"] =
         static_cast<double>(counts.moves) / static_cast<double>(MANY_NODES);
+}
+
+void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortShape shape,
+              int64_t n) {
+    ShortLists lists = linkShort(layout, shape, n);
+    StepCounts counts;
+    if (kernel.count(lists, counts) != lists.cyclic) {
+        state.SkipWithError("wrong verdict in the counting run");
+        return;
+    }
+    auto call = [&lists](int64_t (*check)(ShortLists&, NoCounts&), bool& right) {
+        NoCounts none;
+        Clock::time_point start = Clock::now();
+        int64_t cyclic = check(lists, none);
+        double ns = nanosecondsSince(start);
+        right = right && cyclic == lists.cyclic;
+        return ns;
+    };
+    const double list_count = static_cast<double>(lists.heads.size());
+    sampleRounds(
+        state, list_count, [&](bool& right) { return call(kernel.check, right); },
+        [&](bool& right) { return call(shortTraverse<NoCounts>, right); }, "ns_per_list");
+    state.counters["moves_per_node"] =
+        static_cast<double>(counts.moves) / (list_count * static_cast<double>(n));
+}
+
+// The starts of a period row, and the truth for each, from the textbook
+// Brent's method: found once per function, bits and start.
+static const PeriodFound& periodTruth(FunctionKind kind, int bits, uint64_t start) {
+    static std::map<std::tuple<int, int, uint64_t>, PeriodFound> truths;
+    auto key = std::make_tuple(static_cast<int>(kind), bits, start);
+    auto found = truths.find(key);
+    if (found == truths.end()) {
+        const PeriodKernel& brent = PERIOD_KERNELS[2];
+        found = truths.emplace(key, brent.run(kind, bits, start, 0, nullptr)).first;
+    }
+    return found->second;
+}
+
+const uint64_t PERIOD_STARTS[] = {1, 2718281828, 3141592653};
+
+void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, int bits) {
+    std::vector<double> calls_per_value;
+    std::vector<double> mus;
+    std::vector<double> lambdas;
+    for (uint64_t start : PERIOD_STARTS) {
+        const PeriodFound& truth = periodTruth(kind, bits, start);
+        int64_t calls = 0;
+        int64_t values = truth.mu + truth.lambda;
+        PeriodFound found = kernel.run(kind, bits, start, values, &calls);
+        bool floor = std::strcmp(kernel.name, "floor") == 0;
+        if (!floor &&
+            (found.mu != truth.mu || found.lambda != truth.lambda || found.entry != truth.entry)) {
+            state.SkipWithError("wrong period in the counting run");
+            return;
+        }
+        calls_per_value.push_back(static_cast<double>(calls) / static_cast<double>(values));
+        mus.push_back(static_cast<double>(truth.mu));
+        lambdas.push_back(static_cast<double>(truth.lambda));
+    }
+    // Each round takes the next start; times are per value of its sequence.
+    size_t round = 0;
+    auto call = [&](const PeriodKernel& timed, bool& right, bool floor) {
+        uint64_t start = PERIOD_STARTS[(round / 2) % (sizeof(PERIOD_STARTS) / sizeof(uint64_t))];
+        round++;
+        const PeriodFound& truth = periodTruth(kind, bits, start);
+        int64_t values = truth.mu + truth.lambda;
+        Clock::time_point begin = Clock::now();
+        PeriodFound found = timed.run(kind, bits, start, values, nullptr);
+        double ns = nanosecondsSince(begin);
+        benchmark::DoNotOptimize(found);
+        right = right && (floor || (found.mu == truth.mu && found.lambda == truth.lambda));
+        return ns / static_cast<double>(values);
+    };
+    sampleRounds(
+        state, 1.0, [&](bool& right) { return call(kernel, right, false); },
+        [&](bool& right) { return call(PERIOD_KERNELS[0], right, true); }, "ns_per_value");
+    state.counters["calls_per_value"] = medianInterval(calls_per_value).median;
+    state.counters["mu"] = medianInterval(mus).median;
+    state.counters["lambda"] = medianInterval(lambdas).median;
 }

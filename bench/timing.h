@@ -5,6 +5,8 @@
 
 #include "kernels.h"
 #include "node_sets.h"
+#include "period_kernels.h"
+#include "short_lists.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,5 +48,20 @@ void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t
 // is then huge-page time over 4 KiB time, and anon_huge_kib shows whether
 // the huge pages took.
 void runPages(benchmark::State& state, Layout layout, int64_t n);
+
+// Runs kernel over the short lists of n nodes in layout's order and shape,
+// paired round by round with the traverse floor over the same lists; the
+// lists stay warm between calls. Counters as runKernel's, but the time is
+// per list: ns_per_list and floor_ns_per_list; moves_per_node is per node.
+void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortShape shape,
+              int64_t n);
+
+// Runs kernel on the function of kind over bits-bit values from each of a
+// few starts in turn, paired round by round with the floor (f iterated
+// mu + lambda times from the same start). The time is per value of the
+// sequence (ns_per_value, floor_ns_per_value, and the benchmark's own time);
+// calls_per_value, mu and lambda are medians over the starts. A wrong
+// period fails the benchmark.
+void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, int bits);
 
 #endif

@@ -109,9 +109,9 @@ int64_t brentBound(int64_t mu, int64_t lambda) {
 }
 
 // Brent's bound, which hasCycle keeps through its anchors at 0 and every
-// power of two.
+// power of two; a cycle among the first few nodes may wait for the eighth.
 int64_t anchorBound(int64_t mu, int64_t lambda) {
-    return brentBound(mu, lambda);
+    return 2 * std::max({mu, lambda, int64_t{4}}) + lambda;
 }
 
 // findCycle's bound after a sighting: under (log2(64) + 2) gaps of calls,

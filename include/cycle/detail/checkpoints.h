@@ -8,7 +8,8 @@
 // has entered a cycle comes back to a checkpoint at most one gap after a lap.
 //
 // Two stretches, so that short sequences pay nothing for long ones:
-// - positions below REGISTER_STRETCH: up to 8 checkpoints, gap from 1, whose
+// - positions below REGISTER_STRETCH: up to 8 checkpoints, gap from 1; the
+//   first 7 steps are saved and checked against the start alone, then the
 //   keys stay in registers and are all compared at every step;
 // - then a table of two-way buckets of keys, indexed by the key's top bits,
 //   made small and doubled as checkpoints accumulate. A new checkpoint always
@@ -213,7 +214,7 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
 // with a limit other than NO_LIMIT, the sequence is known to be longer
 // than limit. Each value is checked before it may be saved, so a repeat is
 // the first visit again of a value since it was saved: lambda positions
-// after its latest copy in held. At most 2 max(mu, lambda) + lambda steps;
+// after its latest copy in held. At most 2 max(mu, lambda, 4) + lambda steps;
 // mu + lambda plus less than a gap (under a 15th of the position, or 8)
 // while no checkpoint was pushed out of the table.
 template <typename Steps, typename Marks, typename Tally>
@@ -222,13 +223,40 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
     using Value = typename Steps::Value;
     const uint64_t first = steps.key(start);
     holdCheckpoint(marks, start, first);
-    uint64_t r0 = first, r1 = first, r2 = first, r3 = first;
-    uint64_t r4 = first, r5 = first, r6 = first, r7 = first;
+    marks.anchor = first;
+    int64_t stop = stopPosition(marks, limit);
 
+    // The first steps save every value and check only the start: a list of
+    // a few nodes costs its walk and a store a node. A cycle among them that
+    // misses the start is caught once the eight are in registers.
     Value value = start;
     int64_t position = 0;
-    int64_t next_save = 1;
-    int64_t stop = stopPosition(marks, limit);
+    while (position + 1 < REGISTER_SLOTS) {
+        value = steps.advance(value);
+        position++;
+        if (steps.ended(value)) {
+            countMoves(tally, position, position);
+            return {-1, position};
+        }
+        const uint64_t key = steps.key(value);
+        if (key == first && value == marks.held[0].value) {
+            countMoves(tally, position, position);
+            return {0, position};
+        }
+        if (position >= stop) {
+            countMoves(tally, position, position);
+            return {-1, position};
+        }
+        if ((position & (position - 1)) == 0) {
+            marks.anchor = key;
+        }
+        holdCheckpoint(marks, value, key);
+    }
+    uint64_t r0 = marks.keys[6], r1 = marks.keys[4], r2 = marks.keys[2], r3 = first;
+    uint64_t r4 = first, r5 = first, r6 = first, r7 = first;
+    thinHeld(marks);
+    stop = stopPosition(marks, limit);
+    int64_t next_save = marks.count * marks.gap;
     int64_t event = next_save < stop ? next_save : stop;
     for (;;) {
         value = steps.advance(value);
@@ -334,47 +362,61 @@ template <typename Value> struct Located {
 };
 
 // Locates the cycle after seen, a repeat. lambda is the repeat's distance
-// from its latest copy; mu is the first position p with value(p) ==
-// value(p + lambda), a test that holds from mu on. A binary search over the
-// checkpoints up to the repeat (each probe fewer than gap steps) brackets mu
-// within one gap, and two cursors lambda apart close it: fewer than
-// (log2(count) + 2) gaps of steps in all.
+// from its latest copy (measured by a lap from the entry where that copy is
+// among the first steps' values, fewer than 8 more steps); mu is the first position p with value(p)
+// == value(p + lambda), a test that holds from mu on. A binary search over the checkpoints up to
+// the repeat (each probe fewer than gap steps) brackets mu within one gap, and two cursors lambda
+// apart close it: fewer than (log2(count) + 2) gaps of steps in all.
 template <typename Steps, typename Marks, typename Tally>
 Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sighting seen,
                                            Tally& tally) {
     using Value = typename Steps::Value;
     const int64_t gap = marks.gap;
-    const int64_t lambda = seen.position - seen.repeat * gap;
+    // A multiple of lambda; lambda itself but where the first steps, saved
+    // unchecked, may have saved a value of a short cycle twice.
+    const int64_t lap = seen.position - seen.repeat * gap;
 
     int64_t moves = 0;
+    int64_t chain = 0;
     int64_t low = 0;
     int64_t high = seen.repeat;
     while (low < high) {
         int64_t middle = low + (high - low) / 2;
-        if (valueAt(marks, steps, middle * gap + lambda, moves) == marks.held[middle].value) {
+        if (valueAt(marks, steps, middle * gap + lap, moves) == marks.held[middle].value) {
             high = middle;
         } else {
             low = middle + 1;
         }
     }
-    if (low == 0) {
-        countMoves(tally, moves, moves);
-        return {marks.held[0].value, 0, lambda};
+    Value entry = marks.held[0].value;
+    int64_t mu = 0;
+    if (low > 0) {
+        // mu lies in ((low - 1) gap, low gap]: walk the pair until they meet.
+        Value behind = marks.held[low - 1].value;
+        Value ahead = valueAt(marks, steps, (low - 1) * gap + lap, moves);
+        mu = (low - 1) * gap;
+        chain = moves;
+        while (!(behind == ahead)) {
+            behind = steps.advance(behind);
+            ahead = steps.advance(ahead);
+            mu++;
+            moves += 2;
+            chain++;
+        }
+        entry = std::move(behind);
     }
-    // mu lies in ((low - 1) gap, low gap]: walk the pair until they meet.
-    Value behind = marks.held[low - 1].value;
-    Value ahead = valueAt(marks, steps, (low - 1) * gap + lambda, moves);
-    int64_t mu = (low - 1) * gap;
-    int64_t chain = moves;
-    while (!(behind == ahead)) {
-        behind = steps.advance(behind);
-        ahead = steps.advance(ahead);
-        mu++;
-        moves += 2;
-        chain++;
+    int64_t lambda = lap;
+    if (seen.repeat * gap < REGISTER_SLOTS) {
+        Value around = steps.advance(entry);
+        moves++;
+        for (lambda = 1; !(around == entry); lambda++) {
+            around = steps.advance(around);
+            moves++;
+        }
+        chain += lambda;
     }
-    countMoves(tally, moves, chain);
-    return {std::move(behind), mu, lambda};
+    countMoves(tally, moves, chain > moves ? moves : chain);
+    return {std::move(entry), mu, lambda};
 }
 
 } // namespace detail
