@@ -68,9 +68,13 @@ Cycle<Node> findCycle(const Node* head, Next& next, Tally& tally) {
 } // namespace detail
 
 // True if the list from head is cyclic: the recommended detector, one
-// pointer and a 4.5 KiB table of checkpoints on the stack. At most
-// 2 max(mu, lambda, 8) + lambda calls of next; typically mu + lambda and at
-// most one gap more, the gap 16 or under a 31st of the calls made.
+// cursor and checkpoints: the first 32 steps against registers, then a table
+// that grows with the list, 2 KiB on the stack at most. At most
+// 2 max(mu, lambda, 4) + lambda calls of next; typically mu + lambda and
+// under one gap more, the gap at most 8, or a 31st of the calls made.
+// next may be a lambda or a function object; a pointer to a function is
+// called through the pointer unless the compiler inlines this call (see the
+// README for the cost).
 template <typename Node, typename Next> bool hasCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::hasCycle(head, next, none);
@@ -100,9 +104,10 @@ template <typename Node, typename Next> bool nivasch(const Node* head, Next next
     return detail::nivaschWalk(head, next, none);
 }
 
-// The cycle of the list from head: its entry, mu and lambda, exact. 4.5 KiB
-// on the stack, as hasCycle. At most hasCycle's calls plus 9 gaps (each 16 or
-// under a 31st of them), typically mu + lambda and a few gaps.
+// The cycle of the list from head: its entry, mu and lambda, exact. 2 KiB
+// on the stack, as hasCycle. At most hasCycle's calls plus 8 gaps (each at
+// most 8, or a 31st of them), and lambda more where crowded addresses pushed
+// a checkpoint out of the table; typically mu + lambda and a few gaps.
 template <typename Node, typename Next> Cycle<Node> findCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::findCycle(head, next, none);

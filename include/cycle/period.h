@@ -56,7 +56,8 @@ std::optional<Period<T>> findPeriod(const T& start, F& f, Hash& hash, int64_t li
 // forever only on a sequence that never does. Calls of f: typically
 // mu + lambda and a few hundredths more; at most 2 max(mu, lambda) + lambda
 // to see the repeat, plus under (8 + 2) gaps to locate it, a gap being at
-// most 8 or a 127th of the calls. Extra memory: 256 stored values of T and
+// most 8 or a 127th of the calls, and lambda more where a poor hash crowded
+// a checkpoint out of the table. Extra memory: 256 stored values of T and
 // 6 KiB, on the stack.
 template <typename T, typename F, typename Hash = std::hash<T>>
 Period<T> findPeriod(const T& start, F f, Hash hash = Hash{}) {
@@ -68,10 +69,14 @@ Period<T> findPeriod(const T& start, F f, Hash hash = Hash{}) {
 // limit; std::nullopt otherwise (also when limit < 1). For sequences whose
 // period may be far too long to wait for. Calls of f: as findPeriod's when
 // the period is found; otherwise limit plus at most a gap (a 127th of it, or
-// 8), or 3 limit + 1 if a poor hash crowded the checkpoints out of its table.
+// 8) and 8, or 3 limit + 8 if a poor hash crowded checkpoints out of its
+// table.
 // Extra memory as findPeriod's.
 template <typename T, typename F, typename Hash = std::hash<T>>
 std::optional<Period<T>> findPeriodWithin(const T& start, F f, int64_t limit, Hash hash = Hash{}) {
+    if (limit < 1) {
+        return std::nullopt;
+    }
     detail::NoTally none;
     return detail::findPeriod(start, f, hash, limit, none);
 }

@@ -198,7 +198,9 @@ constexpr int64_t NO_LIMIT = -1;
 
 // The position at which a walk bounded by limit may stop unseen: by then a
 // sequence with mu + lambda <= limit has been caught. With every checkpoint
-// in the table that is within a gap of limit, otherwise Brent's bound.
+// in the table that is within a gap of limit, and 8 more for a short cycle
+// among the first steps, which only the registers catch; otherwise Brent's
+// bound.
 template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit) {
     constexpr int64_t most = std::numeric_limits<int64_t>::max() / 4;
     if (limit == NO_LIMIT) {
@@ -207,7 +209,7 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
     if (limit > most) {
         limit = most;
     }
-    return marks.lost ? 3 * limit + 1 : limit + marks.gap;
+    return marks.lost ? 3 * limit + REGISTER_SLOTS : limit + marks.gap + REGISTER_SLOTS;
 }
 
 // Walks from start until a value equals a checkpoint, the list ends, or,
@@ -362,8 +364,9 @@ template <typename Value> struct Located {
 };
 
 // Locates the cycle after seen, a repeat. lambda is the repeat's distance
-// from its latest copy (measured by a lap from the entry where that copy is
-// among the first steps' values, fewer than 8 more steps); mu is the first position p with value(p)
+// from its latest copy (measured by a lap from the entry, lambda more steps,
+// where that copy is among the first steps' values or the table lost a
+// checkpoint); mu is the first position p with value(p)
 // == value(p + lambda), a test that holds from mu on. A binary search over the checkpoints up to
 // the repeat (each probe fewer than gap steps) brackets mu within one gap, and two cursors lambda
 // apart close it: fewer than (log2(count) + 2) gaps of steps in all.
@@ -372,8 +375,9 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
                                            Tally& tally) {
     using Value = typename Steps::Value;
     const int64_t gap = marks.gap;
-    // A multiple of lambda; lambda itself but where the first steps, saved
-    // unchecked, may have saved a value of a short cycle twice.
+    // A multiple of lambda: lambda itself unless a value was saved twice, by
+    // the first steps (saved unchecked) or after it was pushed out of the
+    // table, which a rebuild may then bring back.
     const int64_t lap = seen.position - seen.repeat * gap;
 
     int64_t moves = 0;
@@ -406,7 +410,7 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
         entry = std::move(behind);
     }
     int64_t lambda = lap;
-    if (seen.repeat * gap < REGISTER_SLOTS) {
+    if (seen.repeat * gap < REGISTER_SLOTS || marks.lost) {
         Value around = steps.advance(entry);
         moves++;
         for (lambda = 1; !(around == entry); lambda++) {

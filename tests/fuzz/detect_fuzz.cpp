@@ -1,0 +1,134 @@
+// libFuzzer target: every public function of the library against a
+// brute-force truth, on lists and function tables made from the input.
+// Build and run (CI does, for a short fixed time):
+//   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -Iinclude \
+//       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
+#include <cycle/detect.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+struct Node {
+    const Node* next;
+};
+
+// Reads the input a byte at a time; past its end, zeros.
+struct Bytes {
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+};
+
+uint32_t take(Bytes& bytes, int count) {
+    uint32_t value = 0;
+    for (int i = 0; i < count; i++) {
+        value = value << 8 | (bytes.at < bytes.size ? bytes.data[bytes.at++] : 0);
+    }
+    return value;
+}
+
+void check(bool holds) {
+    if (!holds) {
+        std::abort();
+    }
+}
+
+// The first position of every value of the sequence from start under table,
+// until one comes back: mu and lambda.
+void periodTruth(const std::vector<uint32_t>& table, uint32_t start, int64_t& mu, int64_t& lambda) {
+    std::vector<int64_t> first(table.size(), -1);
+    uint32_t x = start;
+    for (int64_t i = 0;; i++) {
+        if (first[x] >= 0) {
+            mu = first[x];
+            lambda = i - first[x];
+            return;
+        }
+        first[x] = i;
+        x = table[x];
+    }
+}
+
+// A list of n nodes in the memory order the input picks, tail to k (or
+// linear when k >= n), checked with every list function.
+void checkList(Bytes& bytes) {
+    const int64_t n = take(bytes, 2) % 600;
+    const int64_t k = n == 0 ? 0 : take(bytes, 2) % (n + n / 4 + 1);
+    std::vector<Node> pool(static_cast<size_t>(n));
+    std::vector<size_t> order(static_cast<size_t>(n));
+    for (size_t i = 0; i < order.size(); i++) {
+        order[i] = i;
+    }
+    for (size_t i = order.size(); i > 1; i--) {
+        std::swap(order[i - 1], order[take(bytes, 2) % i]);
+    }
+    for (int64_t i = 0; i < n; i++) {
+        const Node* following =
+            i + 1 < n ? &pool[order[i + 1]] : (k < n ? &pool[order[k]] : nullptr);
+        pool[order[i]].next = following;
+    }
+    const Node* head = n == 0 ? nullptr : &pool[order[0]];
+    const bool cyclic = n > 0 && k < n;
+    auto next = [](const Node* node) {
+        check(node != nullptr);
+        return node->next;
+    };
+    check(cycle::hasCycle(head, next) == cyclic);
+    check(cycle::floyd(head, next) == cyclic);
+    check(cycle::brent(head, next) == cyclic);
+    check(cycle::nivasch(head, next) == cyclic);
+    cycle::Cycle<Node> found = cycle::findCycle(head, next);
+    check(found.entry == (cyclic ? &pool[order[k]] : nullptr));
+    check(found.mu == (cyclic ? k : n) && found.lambda == (cyclic ? n - k : 0));
+    const Node* heads[3] = {head, nullptr, head};
+    bool verdicts[3];
+    cycle::hasCycleEach(heads, 3, next, verdicts, 1 + take(bytes, 1) % 70);
+    check(verdicts[0] == cyclic && !verdicts[1] && verdicts[2] == cyclic);
+}
+
+// A random function on m values and a start, with the hash the input picks
+// (the standard one, a constant, or a few low bits), checked with
+// findPeriod and findPeriodWithin at a limit near mu + lambda.
+void checkPeriod(Bytes& bytes) {
+    const uint32_t m = 1 + take(bytes, 2) % 3000;
+    std::vector<uint32_t> table(m);
+    for (uint32_t& value : table) {
+        value = take(bytes, 2) % m;
+    }
+    const uint32_t start = take(bytes, 2) % m;
+    int64_t mu = 0;
+    int64_t lambda = 0;
+    periodTruth(table, start, mu, lambda);
+    auto f = [&table](const uint32_t& x) { return table[x]; };
+    const uint32_t hash_kind = take(bytes, 1) % 3;
+    auto hash = [hash_kind](const uint32_t& x) -> size_t {
+        return hash_kind == 0 ? std::hash<uint32_t>{}(x) : hash_kind == 1 ? 7 : x & 3;
+    };
+    cycle::Period<uint32_t> period = cycle::findPeriod(start, f, hash);
+    check(period.mu == mu && period.lambda == lambda);
+    uint32_t entry = start;
+    for (int64_t i = 0; i < mu; i++) {
+        entry = table[entry];
+    }
+    check(period.entry == entry);
+    const int64_t limit = mu + lambda + static_cast<int64_t>(take(bytes, 1) % 5) - 2;
+    std::optional<cycle::Period<uint32_t>> within = cycle::findPeriodWithin(start, f, limit, hash);
+    check(within.has_value() == (mu + lambda <= limit));
+    check(!within || (within->mu == mu && within->lambda == lambda && within->entry == entry));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Bytes bytes{data, size, 0};
+    if (take(bytes, 1) % 2 == 0) {
+        checkList(bytes);
+    } else {
+        checkPeriod(bytes);
+    }
+    return 0;
+}

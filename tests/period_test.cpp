@@ -1,0 +1,193 @@
+// findPeriod and findPeriodWithin against a brute-force truth (the first
+// position of every value), over value types that ask little: strings, a
+// vector state with the caller's hash, a type with no default constructor,
+// and hashes from good to constant.
+#include "cycle/detect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// mu and lambda of the sequence from start under f, by remembering every
+// value: the reference the library must match exactly.
+template <typename T, typename F>
+void bruteForce(const T& start, F f, int64_t& mu, int64_t& lambda) {
+    std::map<T, int64_t> first;
+    T x = start;
+    for (int64_t i = 0;; i++) {
+        auto seen = first.find(x);
+        if (seen != first.end()) {
+            mu = seen->second;
+            lambda = i - seen->second;
+            return;
+        }
+        first.emplace(x, i);
+        x = f(x);
+    }
+}
+
+// The bound of findPeriod's contract: Brent's for the sighting (8 for the
+// first steps), then under (8 + 2) gaps of at most 8 or a 127th of it, and
+// a lap where the table lost a checkpoint.
+int64_t callBound(int64_t mu, int64_t lambda) {
+    int64_t sighting = 2 * std::max({mu, lambda, int64_t{4}}) + lambda;
+    return sighting + 10 * std::max<int64_t>(8, sighting / 127) + lambda;
+}
+
+// Checks findPeriod and findPeriodWithin (at mu + lambda and one below) on
+// the sequence from start under table, with hash.
+template <typename Hash>
+void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash) {
+    int64_t mu = 0;
+    int64_t lambda = 0;
+    auto f = [&table](const uint32_t& x) { return table[x]; };
+    bruteForce(start, f, mu, lambda);
+    SCOPED_TRACE("values " + std::to_string(table.size()) + ", start " + std::to_string(start));
+    int64_t calls = 0;
+    auto counted = [&](const uint32_t& x) {
+        calls++;
+        return f(x);
+    };
+    cycle::Period<uint32_t> period = cycle::findPeriod(start, counted, hash);
+    uint32_t entry = start;
+    for (int64_t i = 0; i < mu; i++) {
+        entry = table[entry];
+    }
+    ASSERT_EQ(period.mu, mu);
+    ASSERT_EQ(period.lambda, lambda);
+    ASSERT_EQ(period.entry, entry);
+    EXPECT_LE(calls, callBound(mu, lambda));
+
+    std::optional<cycle::Period<uint32_t>> within =
+        cycle::findPeriodWithin(start, f, mu + lambda, hash);
+    ASSERT_TRUE(within.has_value());
+    EXPECT_EQ(within->mu, mu);
+    EXPECT_EQ(within->lambda, lambda);
+    calls = 0;
+    EXPECT_FALSE(cycle::findPeriodWithin(start, counted, mu + lambda - 1, hash).has_value());
+    EXPECT_LE(calls, 3 * (mu + lambda) + 16);
+}
+
+std::vector<uint32_t> randomTable(uint32_t size, std::mt19937_64& random) {
+    std::vector<uint32_t> table(size);
+    for (uint32_t& value : table) {
+        value = std::uniform_int_distribution<uint32_t>(0, size - 1)(random);
+    }
+    return table;
+}
+
+class PeriodOfRandomTables : public testing::TestWithParam<uint32_t> {};
+
+TEST_P(PeriodOfRandomTables, MatchesTheTruthFromManyStarts) {
+    std::mt19937_64 random(GetParam());
+    std::vector<uint32_t> table = randomTable(GetParam(), random);
+    for (int trial = 0; trial < 20; trial++) {
+        uint32_t start = std::uniform_int_distribution<uint32_t>(0, GetParam() - 1)(random);
+        checkTable(table, start, std::hash<uint32_t>{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PeriodOfRandomTables,
+                         testing::Values(1u, 2u, 3u, 7u, 40u, 1000u, 100000u, 1000000u));
+
+// A hash only places values: constant or crowding ones cost time, never the
+// answer or the bound.
+TEST(FindPeriod, StaysExactUnderPoorHashes) {
+    std::mt19937_64 random(4);
+    auto constant = [](const uint32_t&) { return size_t{42}; };
+    auto low_bits = [](const uint32_t& x) { return size_t{x & 3}; };
+    for (uint32_t size : {5u, 300u, 20000u}) {
+        std::vector<uint32_t> table = randomTable(size, random);
+        for (uint32_t start : {0u, size / 2, size - 1}) {
+            checkTable(table, start, constant);
+            checkTable(table, start, low_bits);
+        }
+    }
+}
+
+// Every shape of small sequence: rho shapes with every mu and lambda.
+TEST(FindPeriod, EveryShapeUpToSixHundredValues) {
+    for (uint32_t n : {1u, 2u, 9u, 17u, 33u, 64u, 65u, 600u}) {
+        for (uint32_t k = 0; k < n; k++) {
+            std::vector<uint32_t> table(n);
+            for (uint32_t i = 0; i < n; i++) {
+                table[i] = i + 1 < n ? i + 1 : k;
+            }
+            checkTable(table, 0, std::hash<uint32_t>{});
+        }
+    }
+}
+
+TEST(FindPeriod, WorksOnStrings) {
+    // "a", "aa", ... up to 9 letters, then back to "aaaa": mu 3, lambda 6.
+    auto grow = [](const std::string& s) { return s.size() < 9 ? s + "a" : std::string("aaaa"); };
+    cycle::Period<std::string> period = cycle::findPeriod(std::string("a"), grow);
+    EXPECT_EQ(period.entry, "aaaa");
+    EXPECT_EQ(period.mu, 3);
+    EXPECT_EQ(period.lambda, 6);
+}
+
+// A simulation's state: a vector, hashed by the caller.
+TEST(FindPeriod, TakesAVectorStateWithTheCallersHash) {
+    using State = std::vector<int>;
+    auto step = [](const State& s) {
+        State next(s.size());
+        for (size_t i = 0; i < s.size(); i++) {
+            next[i] = (s[i] * 3 + s[(i + 1) % s.size()]) % 11;
+        }
+        return next;
+    };
+    auto hash = [](const State& s) {
+        size_t h = 0;
+        for (int v : s) {
+            h = h * 31 + static_cast<size_t>(v);
+        }
+        return h;
+    };
+    const State start{1, 2, 3, 4, 5};
+    int64_t mu = 0;
+    int64_t lambda = 0;
+    bruteForce(start, step, mu, lambda);
+    cycle::Period<State> period = cycle::findPeriod(start, step, hash);
+    EXPECT_EQ(period.mu, mu);
+    EXPECT_EQ(period.lambda, lambda);
+    State entry = start;
+    for (int64_t i = 0; i < mu; i++) {
+        entry = step(entry);
+    }
+    EXPECT_EQ(period.entry, entry);
+}
+
+// T needs copying and == only.
+struct Residue {
+    explicit Residue(uint64_t v) : value(v) {}
+    uint64_t value;
+    bool operator==(const Residue& other) const {
+        return value == other.value;
+    }
+};
+
+TEST(FindPeriod, TakesATypeWithNoDefaultConstructor) {
+    auto square = [](const Residue& x) { return Residue((x.value * x.value + 1) % 255); };
+    auto hash = [](const Residue& x) { return static_cast<size_t>(x.value); };
+    cycle::Period<Residue> period = cycle::findPeriod(Residue(3), square, hash);
+    EXPECT_EQ(period.entry.value, 101u);
+    EXPECT_EQ(period.mu, 2);
+    EXPECT_EQ(period.lambda, 6);
+}
+
+TEST(FindPeriodWithin, GivesNothingForALimitBelowOne) {
+    auto same = [](const int& x) { return x; };
+    for (int64_t limit : {int64_t{-5}, int64_t{-1}, int64_t{0}}) {
+        EXPECT_FALSE(cycle::findPeriodWithin(0, same, limit).has_value()) << limit;
+    }
+    EXPECT_TRUE(cycle::findPeriodWithin(0, same, 1).has_value());
+}
+
+} // namespace
