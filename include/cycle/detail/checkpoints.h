@@ -106,7 +106,8 @@ template <typename T, int Slots, int MostBits> struct Checkpoints {
     int64_t gap = 1;
     uint64_t anchor = 0;
     int bits = 0;
-    bool lost = false; // a checkpoint was pushed out of the table
+    bool lost = false;   // a checkpoint was pushed out of the table
+    bool shared = false; // two checkpoints had one key
 
     Checkpoints() = default;
     Checkpoints(const Checkpoints&) = delete;
@@ -153,6 +154,9 @@ template <typename T, int Slots, int MostBits>
 void tableInsert(Checkpoints<T, Slots, MostBits>& marks, uint64_t key) {
     uint64_t* bucket = marks.table[key >> (64 - marks.bits)];
     if (bucket[0] == key || bucket[1] == key) {
+        // Shared by two checkpoints: dropping one would hide the other.
+        marks.lost = true;
+        marks.shared = true;
         return;
     }
     if (bucket[0] == 0) {
@@ -166,14 +170,50 @@ void tableInsert(Checkpoints<T, Slots, MostBits>& marks, uint64_t key) {
     }
 }
 
-// Clears 2^bits buckets and puts every held key back, oldest first.
+// Clears 2^bits buckets and puts every held key in, oldest first.
 template <typename T, int Slots, int MostBits>
-void rebuildTable(Checkpoints<T, Slots, MostBits>& marks, int bits) {
+void buildTable(Checkpoints<T, Slots, MostBits>& marks, int bits) {
     marks.bits = bits;
     std::memset(marks.table, 0, sizeof(marks.table[0]) << bits);
     for (int64_t i = 0; i < marks.count; i++) {
         tableInsert(marks, marks.keys[i]);
     }
+}
+
+// Doubles the table in place: bucket b's keys go to bucket 2b or 2b + 1 by
+// their next bit, in the same order, so a key pushed out stays out (its
+// checkpoint's revisit would no longer be lambda after its latest copy).
+template <typename T, int Slots, int MostBits>
+void growTable(Checkpoints<T, Slots, MostBits>& marks) {
+    marks.bits++;
+    const int shift = 64 - marks.bits;
+    for (int64_t b = (int64_t{1} << (marks.bits - 1)) - 1; b >= 0; b--) {
+        const uint64_t first = marks.table[b][0];
+        const uint64_t second = marks.table[b][1];
+        marks.table[2 * b][0] = marks.table[2 * b][1] = 0;
+        marks.table[2 * b + 1][0] = marks.table[2 * b + 1][1] = 0;
+        for (uint64_t key : {first, second}) {
+            if (key != 0) {
+                uint64_t* bucket = marks.table[key >> shift];
+                bucket[bucket[0] == 0 ? 0 : 1] = key;
+            }
+        }
+    }
+}
+
+// Drops every other checkpoint (thinHeld), and each dropped key from its
+// bucket where it still is.
+template <typename T, int Slots, int MostBits>
+void thinCheckpoints(Checkpoints<T, Slots, MostBits>& marks) {
+    for (int64_t i = 1; i < marks.count; i += 2) {
+        const uint64_t key = marks.keys[i];
+        for (uint64_t& way : marks.table[key >> (64 - marks.bits)]) {
+            if (way == key) {
+                way = 0;
+            }
+        }
+    }
+    thinHeld(marks);
 }
 
 // The latest checkpoint equal to value (whose key is key), or -1.
@@ -301,7 +341,7 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
         event = next_save < stop ? next_save : stop;
     }
 
-    rebuildTable(marks, FIRST_TABLE_BITS);
+    buildTable(marks, FIRST_TABLE_BITS);
     event = next_save < stop ? next_save : stop;
     for (;;) {
         value = steps.advance(value);
@@ -330,10 +370,9 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
         holdCheckpoint(marks, value, key);
         tableInsert(marks, key);
         if (marks.count == Marks::SLOTS) {
-            thinHeld(marks);
-            rebuildTable(marks, marks.bits);
+            thinCheckpoints(marks);
         } else if (marks.count > (int64_t{1} << marks.bits) && marks.bits < Marks::MOST_BITS) {
-            rebuildTable(marks, marks.bits + 1);
+            growTable(marks);
         }
         stop = stopPosition(marks, limit);
         next_save = marks.count * marks.gap;
@@ -365,8 +404,8 @@ template <typename Value> struct Located {
 
 // Locates the cycle after seen, a repeat. lambda is the repeat's distance
 // from its latest copy (measured by a lap from the entry, lambda more steps,
-// where that copy is among the first steps' values or the table lost a
-// checkpoint); mu is the first position p with value(p)
+// where that copy is among the first steps' values or two checkpoints shared
+// a key); mu is the first position p with value(p)
 // == value(p + lambda), a test that holds from mu on. A binary search over the checkpoints up to
 // the repeat (each probe fewer than gap steps) brackets mu within one gap, and two cursors lambda
 // apart close it: fewer than (log2(count) + 2) gaps of steps in all.
@@ -375,9 +414,8 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
                                            Tally& tally) {
     using Value = typename Steps::Value;
     const int64_t gap = marks.gap;
-    // A multiple of lambda: lambda itself unless a value was saved twice, by
-    // the first steps (saved unchecked) or after it was pushed out of the
-    // table, which a rebuild may then bring back.
+    // A multiple of lambda: lambda itself unless a value was saved twice by
+    // the first steps, which save unchecked, or two checkpoints shared a key.
     const int64_t lap = seen.position - seen.repeat * gap;
 
     int64_t moves = 0;
@@ -410,7 +448,7 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
         entry = std::move(behind);
     }
     int64_t lambda = lap;
-    if (seen.repeat * gap < REGISTER_SLOTS || marks.lost) {
+    if (seen.repeat * gap < REGISTER_SLOTS || marks.shared) {
         Value around = steps.advance(entry);
         moves++;
         for (lambda = 1; !(around == entry); lambda++) {
