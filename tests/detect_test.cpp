@@ -109,15 +109,16 @@ int64_t brentBound(int64_t mu, int64_t lambda) {
 }
 
 // Brent's bound, which hasCycle keeps through its anchors at 0 and every
-// power of two; a cycle among the first few nodes may wait for the eighth.
+// power of two.
 int64_t anchorBound(int64_t mu, int64_t lambda) {
-    return 2 * std::max({mu, lambda, int64_t{4}}) + lambda;
+    return brentBound(mu, lambda);
 }
 
-// findCycle's bound after a sighting: under (log2(64) + 2) gaps of calls,
-// the gap at most 8, or a 31st of the sighting.
+// findCycle's bound after a sighting: under (log2(64) + 3) gaps of calls,
+// the gap at most 32, or a 31st of the sighting, and a lap of a short cycle
+// first seen before the table (under 248).
 int64_t locateBound(int64_t sighting) {
-    return sighting + 8 * std::max<int64_t>(8, sighting / 31);
+    return sighting + 9 * std::max<int64_t>(32, sighting / 31) + 248;
 }
 
 // Every detector on one shape of list type List, against the truth: n nodes,

@@ -23,10 +23,10 @@ template <typename T> struct Period {
 
 namespace detail {
 
-// The checkpoints of a value walk: 256 values of T and their keys, in at most
-// 256 buckets of two (4 KiB); with a gap under a 127th of the position, the
-// search for mu costs few calls of f.
-template <typename T> using ValueCheckpoints = Checkpoints<T, 256, 8>;
+// The checkpoints of a value walk: 256 values of T and their keys, in 256
+// buckets of two (4 KiB), the table built at 56 values; with a gap under a
+// 127th of the position, the search for mu costs few calls of f.
+template <typename T> using ValueCheckpoints = Checkpoints<T, 256, 8, 56>;
 
 // findPeriodWithin with a tally; limit NO_LIMIT walks until a repeat.
 template <typename T, typename F, typename Hash, typename Tally>
@@ -55,10 +55,10 @@ std::optional<Period<T>> findPeriod(const T& start, F& f, Hash& hash, int64_t li
 // it wrong or breaks the bound. Returns once the sequence repeats, so runs
 // forever only on a sequence that never does. Calls of f: typically
 // mu + lambda and a few hundredths more; at most 2 max(mu, lambda) + lambda
-// to see the repeat, plus under (8 + 2) gaps to locate it, a gap being at
-// most 8 or a 127th of the calls, and lambda more where a poor hash crowded
-// a checkpoint out of the table. Extra memory: 256 stored values of T and
-// 6 KiB, on the stack.
+// to see the repeat, plus under 11 gaps to locate it (a gap is 32, or a
+// 127th of the calls), plus lambda where two checkpoints shared a hash or
+// the cycle is under 56 values long. Extra memory: 256 stored values of T
+// and 6 KiB, on the stack.
 template <typename T, typename F, typename Hash = std::hash<T>>
 Period<T> findPeriod(const T& start, F f, Hash hash = Hash{}) {
     detail::NoTally none;
@@ -68,9 +68,9 @@ Period<T> findPeriod(const T& start, F f, Hash hash = Hash{}) {
 // The period of the sequence from start under f, exact, if mu + lambda <=
 // limit; std::nullopt otherwise (also when limit < 1). For sequences whose
 // period may be far too long to wait for. Calls of f: as findPeriod's when
-// the period is found; otherwise limit plus at most a gap (a 127th of it, or
-// 8) and 8, or 3 limit + 8 if a poor hash crowded checkpoints out of its
-// table.
+// the period is found; otherwise limit plus at most 64 and a gap (32, or a
+// 127th of it), or 3 limit + 64 and a gap if a poor hash crowded
+// checkpoints out of its table.
 // Extra memory as findPeriod's.
 template <typename T, typename F, typename Hash = std::hash<T>>
 std::optional<Period<T>> findPeriodWithin(const T& start, F f, int64_t limit, Hash hash = Hash{}) {

@@ -2,20 +2,20 @@
 // sequence (the nodes of a list, or the values x, f(x), f(f(x)), ...), and
 // checkpoints: values it passed at known positions, which every step checks.
 //
-// Checkpoints are spaced gap positions apart from the start, gap a power of
-// two. When a walk's slots are full, every other checkpoint is dropped and
-// the gap doubles (Sedgewick, Szymanski and Yao's thinning), so a walk that
-// has entered a cycle comes back to a checkpoint at most one gap after a lap.
-//
 // Two stretches, so that short sequences pay nothing for long ones:
-// - positions below REGISTER_STRETCH: up to 8 checkpoints, gap from 1; the
-//   first 7 steps are saved and checked against the start alone, then the
-//   keys stay in registers and are all compared at every step;
-// - then a table of two-way buckets of keys, indexed by the key's top bits,
-//   made small and doubled as checkpoints accumulate. A new checkpoint always
-//   gets in; the anchor, the checkpoint at the latest power-of-two position,
-//   is never pushed out but by the next anchor, which keeps Brent's bound
-//   whatever the keys.
+// - positions up to the stretch (248 for lists): Brent's method with two tortoises, in registers:
+//   each value is compared with the start and with the values at the latest
+//   two power-of-two positions, and every 8th value is saved, unchecked;
+// - from there on a table of two-way buckets of the saved values' keys,
+//   indexed by the key's top bits, cleared once (1 KiB for a list), that
+//   starts with 8 of them. Checkpoints are spaced gap positions apart, gap a
+//   power of two from 32; when all slots are full every other one is dropped
+//   and the gap
+//   doubles (Sedgewick, Szymanski and Yao's thinning), so a walk that has
+//   entered a cycle comes back to a checkpoint at most one gap after a lap.
+//   A new checkpoint always gets in; the anchor, the checkpoint at the latest
+//   power-of-two position, is never pushed out but by the next anchor, which
+//   keeps Brent's bound whatever the keys.
 // A key is a 64-bit mix of the value's hash (a list node's address), never
 // 0, which marks an empty way. Equal keys only suggest a repeat: the value
 // itself is compared before the walk stops.
@@ -36,20 +36,23 @@ namespace detail {
 
 constexpr uint64_t KEY_MULTIPLIER = 0x9E3779B97F4A7C15u;
 
-// A hash spread by Fibonacci hashing over all 64 bits, odd so never 0.
+// A hash spread by Fibonacci hashing over all 64 bits.
 inline uint64_t spreadKey(uint64_t hash) {
-    return (hash * KEY_MULTIPLIER) | 1u;
+    return hash * KEY_MULTIPLIER;
 }
 
-// The first positions are checked against registers, not a table: up to 8
-// keys, all compared each step, so a list of a few nodes costs its walk and
-// a few compares. By position 32 the gap is 8.
-constexpr int REGISTER_SLOTS = 8;
-constexpr int64_t REGISTER_STRETCH = 32;
+// A list's register stretch ends at this position, where the table is built
+// from the values saved every SAVE_GAP positions. Lists shorter than that
+// never pay for a table: building it at 56 cost more time than its probes
+// saved below a few hundred nodes, as measured. A value walk, where calls of
+// f count more than the walk's own time, builds it sooner.
+constexpr int64_t LIST_STRETCH = 248;
+constexpr int64_t SAVE_GAP = 8;
 
-// The table starts at 16 buckets (256 bytes to clear) and doubles whenever
-// it holds more checkpoints than buckets.
-constexpr int FIRST_TABLE_BITS = 4;
+// The table starts with at most this many of the values saved (every other
+// one dropped until they fit): its build costs a few inserts, and its gap,
+// 32, is an eighth of the position.
+constexpr int64_t FIRST_CHECKPOINTS = 8;
 
 // A list as the walk sees it: next's nodes, ended by nullptr, keyed by
 // address.
@@ -81,17 +84,19 @@ template <typename T, typename F, typename Hash> struct ValueSteps {
         return false;
     }
     uint64_t key(const T& value) {
-        return spreadKey(static_cast<uint64_t>(hash(value)));
+        return spreadKey(static_cast<uint64_t>(hash(value))) | 1u;
     }
 };
 
 // The walk's memory: held[i] is the value at position i * gap for i < count,
-// keys[i] its key, and table the buckets of the first 2^bits rows in use.
-// Values are constructed only as they are saved, so T needs no default
-// constructor; whatever is held is destroyed with the record.
-template <typename T, int Slots, int MostBits> struct Checkpoints {
-    static_assert(Slots >= 2 * REGISTER_SLOTS && (Slots & (Slots - 1)) == 0,
-                  "a power of two of slots, at least 16");
+// keys[i] its key (from the table stretch on), and table 2^MostBits buckets
+// of keys. Values are constructed only as they are saved, so T needs no
+// default constructor; whatever is held is destroyed with the record.
+template <typename T, int Slots, int MostBits, int64_t Stretch = LIST_STRETCH> struct Checkpoints {
+    static_assert(Stretch % SAVE_GAP == 0 && Stretch >= SAVE_GAP, "a stretch of whole save gaps");
+    static_assert(Slots >= Stretch / SAVE_GAP + 1 && (Slots & (Slots - 1)) == 0,
+                  "a power of two of slots, enough for the stretch");
+    static constexpr int64_t STRETCH = Stretch;
     static constexpr int64_t SLOTS = Slots;
     static constexpr int MOST_BITS = MostBits;
     union Slot {
@@ -103,9 +108,8 @@ template <typename T, int Slots, int MostBits> struct Checkpoints {
     uint64_t keys[Slots];
     uint64_t table[int64_t{1} << MostBits][2];
     int64_t count = 0;
-    int64_t gap = 1;
+    int64_t gap = SAVE_GAP;
     uint64_t anchor = 0;
-    int bits = 0;
     bool lost = false;   // a checkpoint was pushed out of the table
     bool shared = false; // two checkpoints had one key
 
@@ -121,18 +125,17 @@ template <typename T, int Slots, int MostBits> struct Checkpoints {
     }
 };
 
-// Saves value, with its key, as the next checkpoint. Cannot fail unless
-// copying T throws.
-template <typename T, int Slots, int MostBits>
-void holdCheckpoint(Checkpoints<T, Slots, MostBits>& marks, const T& value, uint64_t key) {
+// Saves value as the next checkpoint (its key is set apart). Cannot fail
+// unless copying T throws.
+template <typename T, int Slots, int MostBits, int64_t Stretch>
+void holdCheckpoint(Checkpoints<T, Slots, MostBits, Stretch>& marks, const T& value) {
     ::new (static_cast<void*>(&marks.held[marks.count].value)) T(value);
-    marks.keys[marks.count] = key;
     marks.count++;
 }
 
 // Keeps the even checkpoints, packed to the front, and doubles the gap.
-template <typename T, int Slots, int MostBits>
-void thinHeld(Checkpoints<T, Slots, MostBits>& marks) {
+template <typename T, int Slots, int MostBits, int64_t Stretch>
+void thinHeld(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     const int64_t kept = (marks.count + 1) / 2;
     for (int64_t i = 1; i < kept; i++) {
         marks.held[i].value = std::move(marks.held[2 * i].value);
@@ -147,67 +150,46 @@ void thinHeld(Checkpoints<T, Slots, MostBits>& marks) {
     marks.gap *= 2;
 }
 
-// Puts key in its bucket: the first way if it is empty, else the second
-// unless it holds the anchor, else the first. So the first way keeps the
-// oldest checkpoint of its bucket until an anchor lands in the second.
-template <typename T, int Slots, int MostBits>
-void tableInsert(Checkpoints<T, Slots, MostBits>& marks, uint64_t key) {
-    uint64_t* bucket = marks.table[key >> (64 - marks.bits)];
+// Puts key, not yet in bucket, in it: the first way if it is empty, else the
+// second unless it holds the anchor, else the first; without a branch on
+// the bucket's contents, which would be mispredicted as often as not. So the
+// first way keeps the oldest checkpoint of its bucket until an anchor lands
+// in the second.
+template <typename Marks> inline void placeKey(Marks& marks, uint64_t* bucket, uint64_t key) {
+    const int way = (bucket[0] != 0) & (bucket[1] != marks.anchor);
+    marks.lost |= bucket[way] != 0;
+    bucket[way] = key;
+}
+
+// Puts key in its bucket, unless a checkpoint there already has it:
+// then the two share it, and dropping one would hide the other.
+template <typename T, int Slots, int MostBits, int64_t Stretch>
+void tableInsert(Checkpoints<T, Slots, MostBits, Stretch>& marks, uint64_t key) {
+    uint64_t* bucket = marks.table[key >> (64 - MostBits)];
     if (bucket[0] == key || bucket[1] == key) {
-        // Shared by two checkpoints: dropping one would hide the other.
         marks.lost = true;
         marks.shared = true;
         return;
     }
-    if (bucket[0] == 0) {
-        bucket[0] = key;
-    } else if (bucket[1] != marks.anchor) {
-        marks.lost = marks.lost || bucket[1] != 0;
-        bucket[1] = key;
-    } else {
-        marks.lost = true;
-        bucket[0] = key;
-    }
+    placeKey(marks, bucket, key);
 }
 
-// Clears 2^bits buckets and puts every held key in, oldest first.
-template <typename T, int Slots, int MostBits>
-void buildTable(Checkpoints<T, Slots, MostBits>& marks, int bits) {
-    marks.bits = bits;
-    std::memset(marks.table, 0, sizeof(marks.table[0]) << bits);
+// Clears the table and puts every held key in, oldest first.
+template <typename T, int Slots, int MostBits, int64_t Stretch>
+void buildTable(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
+    std::memset(marks.table, 0, sizeof(marks.table));
     for (int64_t i = 0; i < marks.count; i++) {
         tableInsert(marks, marks.keys[i]);
     }
 }
 
-// Doubles the table in place: bucket b's keys go to bucket 2b or 2b + 1 by
-// their next bit, in the same order, so a key pushed out stays out (its
-// checkpoint's revisit would no longer be lambda after its latest copy).
-template <typename T, int Slots, int MostBits>
-void growTable(Checkpoints<T, Slots, MostBits>& marks) {
-    marks.bits++;
-    const int shift = 64 - marks.bits;
-    for (int64_t b = (int64_t{1} << (marks.bits - 1)) - 1; b >= 0; b--) {
-        const uint64_t first = marks.table[b][0];
-        const uint64_t second = marks.table[b][1];
-        marks.table[2 * b][0] = marks.table[2 * b][1] = 0;
-        marks.table[2 * b + 1][0] = marks.table[2 * b + 1][1] = 0;
-        for (uint64_t key : {first, second}) {
-            if (key != 0) {
-                uint64_t* bucket = marks.table[key >> shift];
-                bucket[bucket[0] == 0 ? 0 : 1] = key;
-            }
-        }
-    }
-}
-
 // Drops every other checkpoint (thinHeld), and each dropped key from its
 // bucket where it still is.
-template <typename T, int Slots, int MostBits>
-void thinCheckpoints(Checkpoints<T, Slots, MostBits>& marks) {
+template <typename T, int Slots, int MostBits, int64_t Stretch>
+void thinCheckpoints(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     for (int64_t i = 1; i < marks.count; i += 2) {
         const uint64_t key = marks.keys[i];
-        for (uint64_t& way : marks.table[key >> (64 - marks.bits)]) {
+        for (uint64_t& way : marks.table[key >> (64 - MostBits)]) {
             if (way == key) {
                 way = 0;
             }
@@ -217,8 +199,9 @@ void thinCheckpoints(Checkpoints<T, Slots, MostBits>& marks) {
 }
 
 // The latest checkpoint equal to value (whose key is key), or -1.
-template <typename T, int Slots, int MostBits>
-int64_t findHeld(const Checkpoints<T, Slots, MostBits>& marks, const T& value, uint64_t key) {
+template <typename T, int Slots, int MostBits, int64_t Stretch>
+int64_t findHeld(const Checkpoints<T, Slots, MostBits, Stretch>& marks, const T& value,
+                 uint64_t key) {
     for (int64_t i = marks.count - 1; i >= 0; i--) {
         if (marks.keys[i] == key && marks.held[i].value == value) {
             return i;
@@ -227,8 +210,9 @@ int64_t findHeld(const Checkpoints<T, Slots, MostBits>& marks, const T& value, u
     return -1;
 }
 
-// Where a walk ended: on a value equal to checkpoint repeat, or, with repeat
-// -1, at the end of a list or at the stop; position counts the steps taken.
+// Where a walk ended: on a value first seen again since position repeat, or,
+// with repeat -1, at the end of a list or at the stop; position counts the
+// steps taken.
 struct Sighting {
     int64_t repeat;
     int64_t position;
@@ -238,9 +222,8 @@ constexpr int64_t NO_LIMIT = -1;
 
 // The position at which a walk bounded by limit may stop unseen: by then a
 // sequence with mu + lambda <= limit has been caught. With every checkpoint
-// in the table that is within a gap of limit, and 8 more for a short cycle
-// among the first steps, which only the registers catch; otherwise Brent's
-// bound.
+// in the table that is within a gap of limit (and of the table's start),
+// otherwise Brent's bound.
 template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit) {
     constexpr int64_t most = std::numeric_limits<int64_t>::max() / 4;
     if (limit == NO_LIMIT) {
@@ -249,57 +232,29 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
     if (limit > most) {
         limit = most;
     }
-    return marks.lost ? 3 * limit + REGISTER_SLOTS : limit + marks.gap + REGISTER_SLOTS;
+    const int64_t reach = marks.gap > Marks::STRETCH ? marks.gap : Marks::STRETCH;
+    return marks.lost ? 3 * limit + reach + SAVE_GAP : limit + reach + SAVE_GAP;
 }
 
-// Walks from start until a value equals a checkpoint, the list ends, or,
-// with a limit other than NO_LIMIT, the sequence is known to be longer
-// than limit. Each value is checked before it may be saved, so a repeat is
-// the first visit again of a value since it was saved: lambda positions
-// after its latest copy in held. At most 2 max(mu, lambda, 4) + lambda steps;
-// mu + lambda plus less than a gap (under a 15th of the position, or 8)
-// while no checkpoint was pushed out of the table.
+// Walks from start until a value comes round again, the list ends, or, with a
+// limit other than NO_LIMIT, the sequence is known to be longer than limit.
+// The repeat is lambda positions after seen.repeat. At most
+// 2 max(mu, lambda) + lambda steps; past the register stretch, mu + lambda
+// plus less than a gap (32, or a 31st of the position) while no checkpoint
+// was pushed out of the table.
 template <typename Steps, typename Marks, typename Tally>
 Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& marks, int64_t limit,
                      Tally& tally) {
     using Value = typename Steps::Value;
-    const uint64_t first = steps.key(start);
-    holdCheckpoint(marks, start, first);
-    marks.anchor = first;
-    int64_t stop = stopPosition(marks, limit);
-
-    // The first steps save every value and check only the start: a list of
-    // a few nodes costs its walk and a store a node. A cycle among them that
-    // misses the start is caught once the eight are in registers.
+    holdCheckpoint(marks, start);
+    const Value first = start;
     Value value = start;
+    Value anchor = start;
+    Value previous = start;
+    int64_t anchor_at = 0;
+    int64_t previous_at = 0;
     int64_t position = 0;
-    while (position + 1 < REGISTER_SLOTS) {
-        value = steps.advance(value);
-        position++;
-        if (steps.ended(value)) {
-            countMoves(tally, position, position);
-            return {-1, position};
-        }
-        const uint64_t key = steps.key(value);
-        if (key == first && value == marks.held[0].value) {
-            countMoves(tally, position, position);
-            return {0, position};
-        }
-        if (position >= stop) {
-            countMoves(tally, position, position);
-            return {-1, position};
-        }
-        if ((position & (position - 1)) == 0) {
-            marks.anchor = key;
-        }
-        holdCheckpoint(marks, value, key);
-    }
-    uint64_t r0 = marks.keys[6], r1 = marks.keys[4], r2 = marks.keys[2], r3 = first;
-    uint64_t r4 = first, r5 = first, r6 = first, r7 = first;
-    thinHeld(marks);
-    stop = stopPosition(marks, limit);
-    int64_t next_save = marks.count * marks.gap;
-    int64_t event = next_save < stop ? next_save : stop;
+    int64_t event = 1;
     for (;;) {
         value = steps.advance(value);
         position++;
@@ -307,41 +262,39 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
             countMoves(tally, position, position);
             return {-1, position};
         }
-        const uint64_t key = steps.key(value);
-        if ((key == r0) | (key == r1) | (key == r2) | (key == r3) | (key == r4) | (key == r5) |
-            (key == r6) | (key == r7)) {
-            int64_t repeat = findHeld(marks, value, key);
-            if (repeat >= 0) {
-                countMoves(tally, position, position);
-                return {repeat, position};
-            }
+        if (value == anchor || value == previous || value == first) {
+            int64_t repeat = value == anchor ? anchor_at : value == previous ? previous_at : 0;
+            countMoves(tally, position, position);
+            return {repeat, position};
         }
         if (position != event) {
             continue;
         }
-        if (position >= stop) {
-            countMoves(tally, position, position);
-            return {-1, position};
-        }
         if ((position & (position - 1)) == 0) {
-            marks.anchor = key;
+            previous = std::move(anchor);
+            previous_at = anchor_at;
+            anchor = value;
+            anchor_at = position;
         }
-        holdCheckpoint(marks, value, key);
-        r7 = r6, r6 = r5, r5 = r4, r4 = r3, r3 = r2, r2 = r1, r1 = r0, r0 = key;
-        if (marks.count == REGISTER_SLOTS) {
-            thinHeld(marks);
-            r0 = r1, r1 = r3, r2 = r5, r3 = r7;
-            r4 = r5 = r6 = r7 = first;
-            stop = stopPosition(marks, limit);
+        if (position % SAVE_GAP == 0) {
+            holdCheckpoint(marks, value);
         }
-        next_save = marks.count * marks.gap;
-        if (next_save >= REGISTER_STRETCH) {
+        event = position < SAVE_GAP ? 2 * position : position + SAVE_GAP;
+        if (position == Marks::STRETCH) {
             break;
         }
-        event = next_save < stop ? next_save : stop;
     }
 
-    buildTable(marks, FIRST_TABLE_BITS);
+    while (marks.count > FIRST_CHECKPOINTS) {
+        thinHeld(marks);
+    }
+    for (int64_t i = 0; i < marks.count; i++) {
+        marks.keys[i] = steps.key(marks.held[i].value);
+    }
+    marks.anchor = steps.key(anchor);
+    buildTable(marks);
+    int64_t stop = stopPosition(marks, limit);
+    int64_t next_save = marks.count * marks.gap;
     event = next_save < stop ? next_save : stop;
     for (;;) {
         value = steps.advance(value);
@@ -350,12 +303,12 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
             break;
         }
         const uint64_t key = steps.key(value);
-        const uint64_t* bucket = marks.table[key >> (64 - marks.bits)];
+        uint64_t* bucket = marks.table[key >> (64 - Marks::MOST_BITS)];
         if (bucket[0] == key || bucket[1] == key) {
             int64_t repeat = findHeld(marks, value, key);
             if (repeat >= 0) {
                 countMoves(tally, position, position);
-                return {repeat, position};
+                return {repeat * marks.gap, position};
             }
         }
         if (position != event) {
@@ -367,12 +320,16 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
         if ((position & (position - 1)) == 0) {
             marks.anchor = key;
         }
-        holdCheckpoint(marks, value, key);
-        tableInsert(marks, key);
+        marks.keys[marks.count] = key;
+        holdCheckpoint(marks, value);
+        if (bucket[0] == key || bucket[1] == key) {
+            marks.lost = true;
+            marks.shared = true;
+        } else {
+            placeKey(marks, bucket, key);
+        }
         if (marks.count == Marks::SLOTS) {
             thinCheckpoints(marks);
-        } else if (marks.count > (int64_t{1} << marks.bits) && marks.bits < Marks::MOST_BITS) {
-            growTable(marks);
         }
         stop = stopPosition(marks, limit);
         next_save = marks.count * marks.gap;
@@ -382,13 +339,16 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
     return {-1, position};
 }
 
-// The value at position target, walked to from the checkpoint at or before
-// it; target must be below the last checkpoint's position plus a gap. Fewer
-// than gap steps, added to moves.
+// The value at position target (at most a gap past the last checkpoint's),
+// walked to from the checkpoint before it; the steps are added to moves.
 template <typename Steps, typename Marks>
 typename Steps::Value valueAt(const Marks& marks, Steps& steps, int64_t target, int64_t& moves) {
-    typename Steps::Value value = marks.held[target / marks.gap].value;
-    for (int64_t i = target % marks.gap; i > 0; i--) {
+    int64_t from = target / marks.gap;
+    if (from >= marks.count) {
+        from = marks.count - 1;
+    }
+    typename Steps::Value value = marks.held[from].value;
+    for (int64_t i = target - from * marks.gap; i > 0; i--) {
         value = steps.advance(value);
         moves++;
     }
@@ -402,26 +362,35 @@ template <typename Value> struct Located {
     int64_t lambda;
 };
 
-// Locates the cycle after seen, a repeat. lambda is the repeat's distance
-// from its latest copy (measured by a lap from the entry, lambda more steps,
-// where that copy is among the first steps' values or two checkpoints shared
-// a key); mu is the first position p with value(p)
-// == value(p + lambda), a test that holds from mu on. A binary search over the checkpoints up to
-// the repeat (each probe fewer than gap steps) brackets mu within one gap, and two cursors lambda
-// apart close it: fewer than (log2(count) + 2) gaps of steps in all.
+// Locates the cycle after seen, a repeat. lap, the distance from seen.repeat,
+// is a multiple of lambda; mu is the first position p with value(p) ==
+// value(p + lap), a test that holds from mu on. A binary search over the
+// checkpoints up to the repeat (each probe fewer than gap steps) brackets mu
+// within one gap, and two cursors lap apart close it: fewer than
+// (log2(count) + 3) gaps of steps in all. lap is lambda unless the repeat
+// was saved in the register stretch, where saved values are not checked
+// until the table is built, or two checkpoints shared a key (a value saved
+// twice); then a lap from the entry measures lambda (under 248 steps in the
+// first case).
 template <typename Steps, typename Marks, typename Tally>
 Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sighting seen,
                                            Tally& tally) {
     using Value = typename Steps::Value;
     const int64_t gap = marks.gap;
-    // A multiple of lambda: lambda itself unless a value was saved twice by
-    // the first steps, which save unchecked, or two checkpoints shared a key.
-    const int64_t lap = seen.position - seen.repeat * gap;
+    const int64_t lap = seen.position - seen.repeat;
 
     int64_t moves = 0;
     int64_t chain = 0;
+    // The first checkpoint at or after the repeat is on the cycle; where the
+    // repeat is no checkpoint, or past the last, one probe tells.
+    int64_t high = (seen.repeat + gap - 1) / gap;
     int64_t low = 0;
-    int64_t high = seen.repeat;
+    if (high >= marks.count || seen.repeat % gap != 0) {
+        high = high < marks.count ? high : marks.count - 1;
+        if (!(valueAt(marks, steps, high * gap + lap, moves) == marks.held[high].value)) {
+            low = high + 1;
+        }
+    }
     while (low < high) {
         int64_t middle = low + (high - low) / 2;
         if (valueAt(marks, steps, middle * gap + lap, moves) == marks.held[middle].value) {
@@ -448,7 +417,13 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
         entry = std::move(behind);
     }
     int64_t lambda = lap;
-    if (seen.repeat * gap < REGISTER_SLOTS || marks.shared) {
+    // A value saved in the register stretch and back within it is checked
+    // only from the table's build on: then lap = m lambda with
+    // (m - 1) lambda <= STRETCH - repeat, which a lap longer than
+    // twice that rules out.
+    const bool saved_unchecked = seen.repeat <= Marks::STRETCH && seen.position > Marks::STRETCH &&
+                                 lap <= 2 * (Marks::STRETCH - seen.repeat);
+    if (marks.shared || saved_unchecked) {
         Value around = steps.advance(entry);
         moves++;
         for (lambda = 1; !(around == entry); lambda++) {
@@ -457,7 +432,7 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
         }
         chain += lambda;
     }
-    countMoves(tally, moves, chain > moves ? moves : chain);
+    countMoves(tally, moves, chain < moves ? chain : moves);
     return {std::move(entry), mu, lambda};
 }
 
