@@ -22,16 +22,20 @@ static double nanosecondsSince(Clock::time_point start) {
 // Takes paired rounds as the sampling plan says: each round times one call
 // of kernel and one of floor (each returns its nanoseconds and clears right
 // on a wrong verdict), in alternating order, so that their ratio compares
-// calls made moments apart. Sets the counters of nodes nodes per call, the
-// time's counter named unit.
-template <typename KernelCall, typename FloorCall>
-static void sampleRounds(benchmark::State& state, double nodes, KernelCall kernel, FloorCall floor,
-                         const char* unit = "ns_per_node") {
+// calls made moments apart. nodes_of(round) is called first in each round
+// and gives the nodes a call of that round covers; the counters are per
+// node, the time's named unit, and the benchmark's time is per call.
+template <typename NodesOf, typename KernelCall, typename FloorCall>
+static void sampleRounds(benchmark::State& state, NodesOf nodes_of, KernelCall kernel,
+                         FloorCall floor, const char* unit = "ns_per_node") {
     std::vector<double> kernel_ns;
     std::vector<double> floor_ns;
     std::vector<double> ratios;
+    double kernel_total_ns = 0;
+    double last_kernel_ns = 0;
     bool met = false;
     auto take = [&]() {
+        const double nodes = nodes_of(ratios.size());
         bool right = true;
         bool floor_first = ratios.size() % 2 == 0;
         double floor_time = floor_first ? floor(right) : 0;
@@ -46,6 +50,8 @@ static void sampleRounds(benchmark::State& state, double nodes, KernelCall kerne
         kernel_ns.push_back(kernel_time / nodes);
         floor_ns.push_back(floor_time / nodes);
         ratios.push_back(kernel_time / floor_time);
+        kernel_total_ns += kernel_time;
+        last_kernel_ns = kernel_time;
         return true;
     };
     const SamplingPlan plan = sampling_plan;
@@ -54,18 +60,14 @@ static void sampleRounds(benchmark::State& state, double nodes, KernelCall kerne
             if (!take()) {
                 break;
             }
-            state.SetIterationTime(kernel_ns.back() * nodes * 1e-9);
+            state.SetIterationTime(last_kernel_ns * 1e-9);
             continue;
         }
         Clock::time_point start = Clock::now();
         met = sampleUntil(
             ratios, take, [start] { return nanosecondsSince(start) * 1e-9; }, plan.ci_target,
             plan.ci_max_time);
-        double total_ns = 0;
-        for (double ns : kernel_ns) {
-            total_ns += ns * nodes;
-        }
-        state.SetIterationTime(total_ns * 1e-9 / static_cast<double>(ratios.size()));
+        state.SetIterationTime(kernel_total_ns * 1e-9 / static_cast<double>(ratios.size()));
     }
     if (ratios.empty() || state.error_occurred()) {
         return;
@@ -85,6 +87,11 @@ static void sampleRounds(benchmark::State& state, double nodes, KernelCall kerne
         state.counters["ci_met"] = met ? 1 : 0;
     }
     state.counters["anon_huge_kib"] = static_cast<double>(anonHugeKib());
+}
+
+// nodes_of for calls that all cover nodes nodes.
+static auto everyRound(double nodes) {
+    return [nodes](size_t) { return nodes; };
 }
 
 // Relinks order into the shape, untimed, flushes it if the layout is cold,
@@ -114,7 +121,7 @@ void runKernel(benchmark::State& state, Kernel kernel, Layout layout, ListShape 
         return;
     }
     sampleRounds(
-        state, static_cast<double>(n),
+        state, everyRound(static_cast<double>(n)),
         [&](bool& right) { return timeCall(kernel.detect, order, layout, target, right); },
         [&](bool& right) { return timeCall(traverse, order, layout, target, right); });
 
@@ -129,7 +136,7 @@ void runPages(benchmark::State& state, Layout layout, int64_t n) {
     const std::vector<Node*>& small = linkOrder(n, layout);
     const std::vector<Node*>& huge = hugeLinkOrder(n, layout);
     sampleRounds(
-        state, static_cast<double>(n),
+        state, everyRound(static_cast<double>(n)),
         [&](bool& right) { return timeCall(traverse, huge, layout, -1, right); },
         [&](bool& right) { return timeCall(traverse, small, layout, -1, right); });
 }
@@ -188,7 +195,7 @@ void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t
         walkMany(lists, 0, lists.heads.size(), flight, counts);
     }
     sampleRounds(
-        state, static_cast<double>(MANY_NODES),
+        state, everyRound(static_cast<double>(MANY_NODES)),
         [&](bool& right) {
             return timeMany(order, layout, list_count, flight, threads, check, right);
         },
@@ -217,7 +224,7 @@ void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortS
     };
     const double list_count = static_cast<double>(lists.heads.size());
     sampleRounds(
-        state, list_count, [&](bool& right) { return call(kernel.check, right); },
+        state, everyRound(list_count), [&](bool& right) { return call(kernel.check, right); },
         [&](bool& right) { return call(shortTraverse<NoCounts>, right); }, "ns_per_list");
     state.counters["moves_per_node"] =
         static_cast<double>(counts.moves) / (list_count * static_cast<double>(n));
@@ -257,22 +264,26 @@ void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, 
         mus.push_back(static_cast<double>(truth.mu));
         lambdas.push_back(static_cast<double>(truth.lambda));
     }
-    // Each round takes the next start; times are per value of its sequence.
-    size_t round = 0;
-    auto call = [&](const PeriodKernel& timed, bool& right, bool floor) {
-        uint64_t start = PERIOD_STARTS[(round / 2) % (sizeof(PERIOD_STARTS) / sizeof(uint64_t))];
-        round++;
+    // Each round takes the next start; the counters are per value of its
+    // sequence.
+    const size_t starts = sizeof(PERIOD_STARTS) / sizeof(PERIOD_STARTS[0]);
+    uint64_t start = PERIOD_STARTS[0];
+    auto values_of = [&](size_t round) {
+        start = PERIOD_STARTS[round % starts];
         const PeriodFound& truth = periodTruth(kind, bits, start);
-        int64_t values = truth.mu + truth.lambda;
+        return static_cast<double>(truth.mu + truth.lambda);
+    };
+    auto call = [&](const PeriodKernel& timed, bool& right, bool floor) {
+        const PeriodFound& truth = periodTruth(kind, bits, start);
         Clock::time_point begin = Clock::now();
-        PeriodFound found = timed.run(kind, bits, start, values, nullptr);
+        PeriodFound found = timed.run(kind, bits, start, truth.mu + truth.lambda, nullptr);
         double ns = nanosecondsSince(begin);
         benchmark::DoNotOptimize(found);
         right = right && (floor || (found.mu == truth.mu && found.lambda == truth.lambda));
-        return ns / static_cast<double>(values);
+        return ns;
     };
     sampleRounds(
-        state, 1.0, [&](bool& right) { return call(kernel, right, false); },
+        state, values_of, [&](bool& right) { return call(kernel, right, false); },
         [&](bool& right) { return call(PERIOD_KERNELS[0], right, true); }, "ns_per_value");
     state.counters["calls_per_value"] = medianInterval(calls_per_value).median;
     state.counters["mu"] = medianInterval(mus).median;

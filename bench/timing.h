@@ -58,10 +58,10 @@ void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortS
 
 // Runs kernel on the function of kind over bits-bit values from each of a
 // few starts in turn, paired round by round with the floor (f iterated
-// mu + lambda times from the same start). The time is per value of the
-// sequence (ns_per_value, floor_ns_per_value, and the benchmark's own time);
-// calls_per_value, mu and lambda are medians over the starts. A wrong
-// period fails the benchmark.
+// mu + lambda times from the same start). ns_per_value and
+// floor_ns_per_value are per value of the sequence, the benchmark's own time
+// per call; calls_per_value, mu and lambda are medians over the starts. A
+// wrong period fails the benchmark.
 void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, int bits);
 
 #endif
