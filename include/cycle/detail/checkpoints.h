@@ -3,19 +3,19 @@
 // checkpoints: values it passed at known positions, which every step checks.
 //
 // Two stretches, so that short sequences pay nothing for long ones:
-// - positions up to the stretch (248 for lists): Brent's method with two tortoises, in registers:
-//   each value is compared with the start and with the values at the latest
-//   two power-of-two positions, and every 8th value is saved, unchecked;
+// - up to the stretch's end (position 248 for lists): Brent's method with
+//   two tortoises, in registers: each value is compared with the start and
+//   with the values at the latest two power-of-two positions, and every 8th
+//   value is saved, unchecked;
 // - from there on a table of two-way buckets of the saved values' keys,
 //   indexed by the key's top bits, cleared once (1 KiB for a list), that
 //   starts with 8 of them. Checkpoints are spaced gap positions apart, gap a
-//   power of two from 32; when all slots are full every other one is dropped
-//   and the gap
-//   doubles (Sedgewick, Szymanski and Yao's thinning), so a walk that has
-//   entered a cycle comes back to a checkpoint at most one gap after a lap.
-//   A new checkpoint always gets in; the anchor, the checkpoint at the latest
-//   power-of-two position, is never pushed out but by the next anchor, which
-//   keeps Brent's bound whatever the keys.
+//   power of two from 32; when all slots are full every other one is
+//   dropped and the gap doubles (Sedgewick, Szymanski and Yao's thinning),
+//   so a walk that has entered a cycle comes back to a checkpoint at most
+//   one gap after a lap. A new checkpoint always gets in; the anchor, the
+//   checkpoint at the latest power-of-two position, is never pushed out but
+//   by the next anchor, which keeps Brent's bound whatever the keys.
 // A key is a 64-bit mix of the value's hash (a list node's address), never
 // 0, which marks an empty way. Equal keys only suggest a repeat: the value
 // itself is compared before the walk stops.
@@ -150,28 +150,21 @@ void thinHeld(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     marks.gap *= 2;
 }
 
-// Puts key, not yet in bucket, in it: the first way if it is empty, else the
-// second unless it holds the anchor, else the first; without a branch on
-// the bucket's contents, which would be mispredicted as often as not. So the
+// Puts key in bucket, its own: the first way if it is empty, else the second
+// unless it holds the anchor, else the first, without a branch on the
+// bucket's contents (which would be mispredicted as often as not). So the
 // first way keeps the oldest checkpoint of its bucket until an anchor lands
-// in the second.
-template <typename Marks> inline void placeKey(Marks& marks, uint64_t* bucket, uint64_t key) {
-    const int way = (bucket[0] != 0) & (bucket[1] != marks.anchor);
-    marks.lost |= bucket[way] != 0;
-    bucket[way] = key;
-}
-
-// Puts key in its bucket, unless a checkpoint there already has it:
-// then the two share it, and dropping one would hide the other.
-template <typename T, int Slots, int MostBits, int64_t Stretch>
-void tableInsert(Checkpoints<T, Slots, MostBits, Stretch>& marks, uint64_t key) {
-    uint64_t* bucket = marks.table[key >> (64 - MostBits)];
+// in the second. A key already there is shared by two checkpoints, and
+// dropping one would hide the other.
+template <typename Marks> inline void tableInsert(Marks& marks, uint64_t* bucket, uint64_t key) {
     if (bucket[0] == key || bucket[1] == key) {
         marks.lost = true;
         marks.shared = true;
         return;
     }
-    placeKey(marks, bucket, key);
+    const int way = (bucket[0] != 0) & (bucket[1] != marks.anchor);
+    marks.lost |= bucket[way] != 0;
+    bucket[way] = key;
 }
 
 // Clears the table and puts every held key in, oldest first.
@@ -179,7 +172,7 @@ template <typename T, int Slots, int MostBits, int64_t Stretch>
 void buildTable(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     std::memset(marks.table, 0, sizeof(marks.table));
     for (int64_t i = 0; i < marks.count; i++) {
-        tableInsert(marks, marks.keys[i]);
+        tableInsert(marks, marks.table[marks.keys[i] >> (64 - MostBits)], marks.keys[i]);
     }
 }
 
@@ -322,12 +315,7 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
         }
         marks.keys[marks.count] = key;
         holdCheckpoint(marks, value);
-        if (bucket[0] == key || bucket[1] == key) {
-            marks.lost = true;
-            marks.shared = true;
-        } else {
-            placeKey(marks, bucket, key);
-        }
+        tableInsert(marks, bucket, key);
         if (marks.count == Marks::SLOTS) {
             thinCheckpoints(marks);
         }
