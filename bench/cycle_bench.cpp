@@ -104,7 +104,7 @@ void registerShort() {
 void registerPeriods() {
     for (const PeriodRow& row : PERIOD_ROWS) {
         for (size_t i = 0; i < PERIOD_KERNEL_COUNT; i++) {
-            if (i == 0) {
+            if (i == PERIOD_FLOOR) {
                 continue; // the floor is every row's pair already
             }
             std::string name = std::string("period/") + PERIOD_KERNELS[i].name + "/" +

@@ -65,4 +65,8 @@ struct PeriodKernel {
 extern const PeriodKernel PERIOD_KERNELS[];
 extern const size_t PERIOD_KERNEL_COUNT;
 
+// Where the floor and Brent's method stand in PERIOD_KERNELS.
+constexpr size_t PERIOD_FLOOR = 0;
+constexpr size_t PERIOD_BRENT = 2;
+
 #endif

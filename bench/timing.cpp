@@ -237,7 +237,7 @@ static const PeriodFound& periodTruth(FunctionKind kind, int bits, uint64_t star
     auto key = std::make_tuple(static_cast<int>(kind), bits, start);
     auto found = truths.find(key);
     if (found == truths.end()) {
-        const PeriodKernel& brent = PERIOD_KERNELS[2];
+        const PeriodKernel& brent = PERIOD_KERNELS[PERIOD_BRENT];
         found = truths.emplace(key, brent.run(kind, bits, start, 0, nullptr)).first;
     }
     return found->second;
@@ -254,9 +254,7 @@ void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, 
         int64_t calls = 0;
         int64_t values = truth.mu + truth.lambda;
         PeriodFound found = kernel.run(kind, bits, start, values, &calls);
-        bool floor = std::strcmp(kernel.name, "floor") == 0;
-        if (!floor &&
-            (found.mu != truth.mu || found.lambda != truth.lambda || found.entry != truth.entry)) {
+        if (found.mu != truth.mu || found.lambda != truth.lambda || found.entry != truth.entry) {
             state.SkipWithError("wrong period in the counting run");
             return;
         }
@@ -284,7 +282,8 @@ void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, 
     };
     sampleRounds(
         state, values_of, [&](bool& right) { return call(kernel, right, false); },
-        [&](bool& right) { return call(PERIOD_KERNELS[0], right, true); }, "ns_per_value");
+        [&](bool& right) { return call(PERIOD_KERNELS[PERIOD_FLOOR], right, true); },
+        "ns_per_value");
     state.counters["calls_per_value"] = medianInterval(calls_per_value).median;
     state.counters["mu"] = medianInterval(mus).median;
     state.counters["lambda"] = medianInterval(lambdas).median;

@@ -56,9 +56,10 @@ void runPages(benchmark::State& state, Layout layout, int64_t n);
 void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortShape shape,
               int64_t n);
 
-// Runs kernel on the function of kind over bits-bit values from each of a
-// few starts in turn, paired round by round with the floor (f iterated
-// mu + lambda times from the same start). ns_per_value and
+// Runs kernel, one that finds periods (not the floor), on the function of
+// kind over bits-bit values from each of a few starts in turn, paired round
+// by round with the floor (f iterated mu + lambda times from the same
+// start). ns_per_value and
 // floor_ns_per_value are per value of the sequence, the benchmark's own time
 // per call; calls_per_value, mu and lambda are medians over the starts. A
 // wrong period fails the benchmark.

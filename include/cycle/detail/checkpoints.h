@@ -133,13 +133,14 @@ void holdCheckpoint(Checkpoints<T, Slots, MostBits, Stretch>& marks, const T& va
     marks.count++;
 }
 
-// Keeps the even checkpoints, packed to the front, and doubles the gap.
+// Keeps the even checkpoints' values, packed to the front, and doubles the
+// gap. Their keys are the caller's to move: the register stretch has none
+// yet.
 template <typename T, int Slots, int MostBits, int64_t Stretch>
 void thinHeld(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     const int64_t kept = (marks.count + 1) / 2;
     for (int64_t i = 1; i < kept; i++) {
         marks.held[i].value = std::move(marks.held[2 * i].value);
-        marks.keys[i] = marks.keys[2 * i];
     }
     if (!std::is_trivially_destructible<T>::value) {
         for (int64_t i = kept; i < marks.count; i++) {
@@ -176,8 +177,8 @@ void buildTable(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     }
 }
 
-// Drops every other checkpoint (thinHeld), and each dropped key from its
-// bucket where it still is.
+// Drops every other checkpoint (thinHeld) with its key, and each dropped key
+// from its bucket where it still is.
 template <typename T, int Slots, int MostBits, int64_t Stretch>
 void thinCheckpoints(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     for (int64_t i = 1; i < marks.count; i += 2) {
@@ -187,6 +188,9 @@ void thinCheckpoints(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
                 way = 0;
             }
         }
+    }
+    for (int64_t i = 1; 2 * i < marks.count; i++) {
+        marks.keys[i] = marks.keys[2 * i];
     }
     thinHeld(marks);
 }
