@@ -42,9 +42,15 @@ template <typename Counts> int brent(BenchList list, Counts& counts) {
     return cycle::detail::brentWalk(static_cast<const Node*>(list.head), next, counts);
 }
 
+// bench/stacks builds the bench once for each count of stacks it compares.
+#ifndef BENCH_NIVASCH_STACK_BITS
+#define BENCH_NIVASCH_STACK_BITS 5
+#endif
+
 template <typename Counts> int nivasch(BenchList list, Counts& counts) {
     auto next = nextLink;
-    return cycle::detail::nivaschWalk(static_cast<const Node*>(list.head), next, counts);
+    return cycle::detail::nivaschWalk<BENCH_NIVASCH_STACK_BITS>(static_cast<const Node*>(list.head),
+                                                                next, counts);
 }
 
 template <typename Counts> int hascycle(BenchList list, Counts& counts) {

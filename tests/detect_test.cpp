@@ -114,11 +114,12 @@ int64_t anchorBound(int64_t mu, int64_t lambda) {
     return brentBound(mu, lambda);
 }
 
-// findCycle's bound after a sighting: under (log2(64) + 3) gaps of calls,
-// the gap at most 32, or a 31st of the sighting, and a lap of a short cycle
-// first seen before the table (under 248).
-int64_t locateBound(int64_t sighting) {
-    return sighting + 9 * std::max<int64_t>(32, sighting / 31) + 248;
+// findCycle's stated bound, given hasCycle's calls (sighting): 11 gaps, the
+// gap 8 up to 248 calls and then at most 32 or a 31st of them, and 248 more
+// when mu <= 248.
+int64_t findCycleBound(int64_t sighting, int64_t mu) {
+    const int64_t gap = sighting <= 248 ? 8 : std::max<int64_t>(32, sighting / 31);
+    return sighting + 11 * gap + (mu <= 248 ? 248 : 0);
 }
 
 // Every detector on one shape of list type List, against the truth: n nodes,
@@ -157,7 +158,7 @@ template <typename List> void checkShape(List& list, int64_t n, int64_t k) {
     EXPECT_EQ(found.entry, cyclic ? list.at(k) : nullptr);
     EXPECT_EQ(found.mu, mu);
     EXPECT_EQ(found.lambda, lambda);
-    EXPECT_LE(calls, locateBound(sighting)) << "findCycle";
+    EXPECT_LE(calls, findCycleBound(sighting, mu)) << "findCycle";
 
     EXPECT_EQ(list.links(), before) << "a detector changed the list";
 }
@@ -183,6 +184,31 @@ TYPED_TEST(DetectorsOn, RandomShapesUpToAHundredThousandNodes) {
         int64_t k = std::uniform_int_distribution<int64_t>(-1, n - 1)(random);
         TypeParam list(n, k, random);
         checkShape(list, n, k);
+    }
+}
+
+// findCycle within its bound on every list of up to 1,100 nodes whose cycle
+// starts among the first 64: the lists whose repeat may be a node saved
+// before the table was built, which must then measure lambda again.
+TEST(FindCycle, KeepsItsBoundWhereTheCycleStartsEarly) {
+    std::vector<int32_t> successor(1100);
+    auto next = [&successor](const int32_t* at) -> const int32_t* {
+        return *at < 0 ? nullptr : &successor[static_cast<size_t>(*at)];
+    };
+    for (int64_t n = 1; n <= 1100; n++) {
+        for (int64_t i = 0; i + 1 < n; i++) {
+            successor[i] = static_cast<int32_t>(i + 1);
+        }
+        for (int64_t k = 0; k < std::min<int64_t>(n, 64); k++) {
+            successor[n - 1] = static_cast<int32_t>(k);
+            int64_t sighting = 0;
+            ASSERT_TRUE(cycle::hasCycle(&successor[0], counted(next, sighting)));
+            int64_t calls = 0;
+            cycle::Cycle<int32_t> found = cycle::findCycle(&successor[0], counted(next, calls));
+            ASSERT_EQ(found.mu, k) << "n = " << n;
+            ASSERT_EQ(found.lambda, n - k) << "n = " << n;
+            ASSERT_LE(calls, findCycleBound(sighting, k)) << "n = " << n << ", k = " << k;
+        }
     }
 }
 
@@ -291,6 +317,50 @@ TEST(CrowdedBucket, FindCycleIsExactWhenEveryNodeSharesOneBucket) {
         EXPECT_LE(calls, anchorBound(k, n - k));
     }
 }
+
+// Nodes placed so that one of Nivasch's stacks fills in the cycle's second
+// lap (mu, then lambda = 100 nodes of one stack, its smallest value half way
+// round and the values before it larger than those after): the walk hands
+// over to Brent's method and must still keep its stated total.
+class NivaschHandOver : public testing::TestWithParam<int64_t> {};
+
+TEST_P(NivaschHandOver, KeepsTheTotalBound) {
+    const int64_t mu = GetParam();
+    const int64_t lambda = 100;
+    std::vector<LinkFirst> pool(20000);
+    const LinkFirst* head = &pool[0];
+    auto stackOf = [head](const LinkFirst* node) {
+        return cycle::detail::nivaschValue(node, head) >> (64 - cycle::detail::NIVASCH_STACK_BITS);
+    };
+    const uint64_t crowded = (stackOf(head) + 1) % cycle::detail::NIVASCH_STACKS;
+    std::vector<LinkFirst*> ring;
+    std::vector<LinkFirst*> tail{&pool[0]};
+    for (LinkFirst& node : pool) {
+        if (&node != head && stackOf(&node) == crowded) {
+            if (static_cast<int64_t>(ring.size()) < lambda) {
+                ring.push_back(&node);
+            }
+        } else if (&node != head && static_cast<int64_t>(tail.size()) < mu) {
+            tail.push_back(&node);
+        }
+    }
+    ASSERT_EQ(static_cast<int64_t>(ring.size()), lambda);
+    std::sort(ring.begin(), ring.end(), [head](const LinkFirst* a, const LinkFirst* b) {
+        return cycle::detail::nivaschValue(a, head) < cycle::detail::nivaschValue(b, head);
+    });
+    // Round the cycle: the 50 largest values, the smallest, then the rest.
+    std::vector<LinkFirst*> nodes(tail.begin(), tail.end());
+    nodes.insert(nodes.end(), ring.begin() + lambda / 2, ring.end());
+    nodes.push_back(ring[0]);
+    nodes.insert(nodes.end(), ring.begin() + 1, ring.begin() + lambda / 2);
+    LinkFirst* first = linkList(nodes, mu);
+    int64_t calls = 0;
+    EXPECT_TRUE(cycle::nivasch(first, counted(PointerList<LinkFirst>::next(), calls)));
+    EXPECT_GT(calls, mu + 2 * lambda) << "no stack filled: the layout is not the one meant";
+    EXPECT_LE(calls, std::max(2 * mu + lambda, mu + 5 * lambda));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tails, NivaschHandOver, testing::Values(1, 40, 300));
 
 // A next that returns Node* rather than const Node* works as well.
 TEST(HasCycle, TakesANextReturningAMutableNode) {

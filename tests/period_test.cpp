@@ -32,12 +32,23 @@ void bruteForce(const T& start, F f, int64_t& mu, int64_t& lambda) {
     }
 }
 
-// The bound of findPeriod's contract: Brent's for the sighting (8 for the
-// first steps), then under (8 + 2) gaps of at most 8 or a 127th of it, and
-// a lap where the table lost a checkpoint.
+// A gap of the value walk after calls calls: 8, or under a 127th of them.
+int64_t gapAfter(int64_t calls) {
+    return std::max<int64_t>(8, calls / 127);
+}
+
+// The bound of findPeriod's contract: Brent's for the sighting, then under
+// 13 gaps, and 56 more when mu <= 56.
 int64_t callBound(int64_t mu, int64_t lambda) {
-    int64_t sighting = 2 * std::max({mu, lambda, int64_t{4}}) + lambda;
-    return sighting + 10 * std::max<int64_t>(8, sighting / 127) + lambda;
+    int64_t sighting = 2 * std::max(mu, lambda) + lambda;
+    return sighting + 13 * gapAfter(sighting) + (mu <= 56 ? 56 : 0);
+}
+
+// The bound of findPeriodWithin's contract when it gives nothing: 3 limit,
+// 64 and a gap to rule the limit out, and findPeriod's search after that.
+int64_t withoutBound(int64_t limit) {
+    int64_t walked = 3 * limit + 64;
+    return walked + 14 * gapAfter(walked) + 56;
 }
 
 // Checks findPeriod and findPeriodWithin (at mu + lambda and one below) on
@@ -71,7 +82,7 @@ void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash) {
     EXPECT_EQ(within->lambda, lambda);
     calls = 0;
     EXPECT_FALSE(cycle::findPeriodWithin(start, counted, mu + lambda - 1, hash).has_value());
-    EXPECT_LE(calls, 3 * (mu + lambda) + 264);
+    EXPECT_LE(calls, withoutBound(mu + lambda - 1));
 }
 
 std::vector<uint32_t> randomTable(uint32_t size, std::mt19937_64& random) {
@@ -108,6 +119,52 @@ TEST(FindPeriod, StaysExactUnderPoorHashes) {
             checkTable(table, start, constant);
             checkTable(table, start, low_bits);
         }
+    }
+}
+
+// A hash that puts every value in one bucket (it undoes the walk's
+// Fibonacci spreading, leaving small keys) and gives each value of pairs the
+// key of the other: checkpoints are pushed out and their keys come back
+// with other values, which must never stretch a lap to a multiple of lambda.
+struct CraftedHash {
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    size_t operator()(const uint32_t& x) const {
+        uint64_t inverse = cycle::detail::KEY_MULTIPLIER;
+        for (int i = 0; i < 6; i++) {
+            inverse *= 2 - cycle::detail::KEY_MULTIPLIER * inverse;
+        }
+        uint64_t id = x;
+        for (const auto& pair : pairs) {
+            id = x == pair.second ? pair.first : id;
+        }
+        return static_cast<size_t>(inverse * (2 * id + 1));
+    }
+};
+
+// A rho of mu + lambda values: i -> i + 1, the last back to mu.
+std::vector<uint32_t> rho(uint32_t mu, uint32_t lambda) {
+    std::vector<uint32_t> table(mu + lambda);
+    for (uint32_t i = 0; i < mu + lambda; i++) {
+        table[i] = i + 1 < mu + lambda ? i + 1 : mu;
+    }
+    return table;
+}
+
+TEST(FindPeriod, StaysExactWhenCraftedKeysCollide) {
+    // The first case is the one that once gave 2 lambda.
+    checkTable(rho(600, 100), 0, CraftedHash{{{600, 692}}});
+    std::mt19937_64 random(5);
+    for (int trial = 0; trial < 1500; trial++) {
+        const uint32_t mu = std::uniform_int_distribution<uint32_t>(0, 1200)(random);
+        const uint32_t lambda = std::uniform_int_distribution<uint32_t>(1, 400)(random);
+        CraftedHash hash;
+        const int pairs = std::uniform_int_distribution<int>(1, 4)(random);
+        for (int i = 0; i < pairs; i++) {
+            // Either value on the tail or on the cycle, as the draw falls.
+            std::uniform_int_distribution<uint32_t> any(0, mu + lambda - 1);
+            hash.pairs.emplace_back(any(random), any(random));
+        }
+        checkTable(rho(mu, lambda), 0, hash);
     }
 }
 

@@ -34,9 +34,10 @@ template <typename Node> struct Cycle {
 
 namespace detail {
 
-// The checkpoints of a list walk: 64 of them, with their keys in 64 buckets
-// of two (1 KiB); 2 KiB in all.
-template <typename Node> using ListCheckpoints = Checkpoints<const Node*, 64, 6>;
+// The checkpoints of a list walk: LIST_SLOTS (64) of them, with their keys
+// in 2^LIST_TABLE_BITS (64) buckets of two (1 KiB); 2 KiB in all.
+template <typename Node>
+using ListCheckpoints = Checkpoints<const Node*, LIST_SLOTS, LIST_TABLE_BITS, LIST_STRETCH>;
 
 // hasCycle with a tally.
 template <typename Node, typename Next, typename Tally>
@@ -96,18 +97,20 @@ template <typename Node, typename Next> bool brent(const Node* head, Next next) 
 }
 
 // Nivasch's stack algorithm with 32 stacks: true if the list is cyclic. 16 KiB
-// of stacks on the stack; at most mu + 2 lambda calls of next (expected
-// mu + 1.03 lambda), or Brent's bound after a stack fills, which takes
-// lists ordered by the stacks' hash of 64 and more nodes.
+// of stacks on the stack. At most mu + 2 lambda calls of next (expected
+// mu + 1.03 lambda) while no stack fills, which takes 65 nodes ordered by
+// the stacks' hash; a full stack hands the rest of the walk to Brent's
+// method, and then at most max(2 mu + lambda, mu + 5 lambda) in all.
 template <typename Node, typename Next> bool nivasch(const Node* head, Next next) {
     detail::NoTally none;
     return detail::nivaschWalk(head, next, none);
 }
 
 // The cycle of the list from head: its entry, mu and lambda, exact. 2 KiB
-// on the stack, as hasCycle. At most hasCycle's calls plus 9 gaps (each 32,
-// or a 31st of them) and 248, or lambda more where crowded addresses gave two
-// checkpoints one key; typically mu + lambda and a few gaps.
+// on the stack, as hasCycle. At most hasCycle's calls plus under 11 gaps
+// (a gap is 8 up to 248 calls, then 32 or a 31st of the calls) to locate the
+// entry, plus at most 248 when mu <= 248; typically mu + lambda and a few
+// gaps.
 template <typename Node, typename Next> Cycle<Node> findCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::findCycle(head, next, none);

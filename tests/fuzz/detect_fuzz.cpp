@@ -5,6 +5,7 @@
 //       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
 #include <cycle/detect.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -35,6 +36,18 @@ void check(bool holds) {
     if (!holds) {
         std::abort();
     }
+}
+
+// next or f, counting its calls.
+template <typename F> auto counted(F f, int64_t& calls) {
+    return [f, &calls](const auto& x) {
+        calls++;
+        return f(x);
+    };
+}
+
+int64_t brentBound(int64_t mu, int64_t lambda) {
+    return 2 * std::max(mu, lambda) + lambda;
 }
 
 // The first position of every value of the sequence from start under table,
@@ -77,13 +90,27 @@ void checkList(Bytes& bytes) {
         check(node != nullptr);
         return node->next;
     };
-    check(cycle::hasCycle(head, next) == cyclic);
-    check(cycle::floyd(head, next) == cyclic);
-    check(cycle::brent(head, next) == cyclic);
-    check(cycle::nivasch(head, next) == cyclic);
-    cycle::Cycle<Node> found = cycle::findCycle(head, next);
+    // Each function's verdict, and its calls against its contract's bound.
+    const int64_t mu = cyclic ? k : n;
+    const int64_t lambda = cyclic ? n - k : 0;
+    int64_t sighting = 0;
+    check(cycle::hasCycle(head, counted(next, sighting)) == cyclic);
+    check(sighting <= (cyclic ? brentBound(mu, lambda) : n));
+    int64_t calls = 0;
+    check(cycle::floyd(head, counted(next, calls)) == cyclic);
+    check(calls <= 3 * (mu + lambda) / (cyclic ? 1 : 2) + 1);
+    calls = 0;
+    check(cycle::brent(head, counted(next, calls)) == cyclic);
+    check(calls <= (cyclic ? brentBound(mu, lambda) : n));
+    calls = 0;
+    check(cycle::nivasch(head, counted(next, calls)) == cyclic);
+    check(calls <= std::max(2 * mu + lambda, mu + 5 * lambda));
+    calls = 0;
+    cycle::Cycle<Node> found = cycle::findCycle(head, counted(next, calls));
     check(found.entry == (cyclic ? &pool[order[k]] : nullptr));
-    check(found.mu == (cyclic ? k : n) && found.lambda == (cyclic ? n - k : 0));
+    check(found.mu == mu && found.lambda == lambda);
+    const int64_t gap = sighting <= 248 ? 8 : std::max<int64_t>(32, sighting / 31);
+    check(calls <= sighting + 11 * gap + (mu <= 248 ? 248 : 0));
     const Node* heads[3] = {head, nullptr, head};
     bool verdicts[3];
     cycle::hasCycleEach(heads, 3, next, verdicts, 1 + take(bytes, 1) % 70);
@@ -91,8 +118,10 @@ void checkList(Bytes& bytes) {
 }
 
 // A random function on m values and a start, with the hash the input picks
-// (the standard one, a constant, or a few low bits), checked with
-// findPeriod and findPeriodWithin at a limit near mu + lambda.
+// (the standard one, a constant, a few low bits, or one crafted to put every
+// value in one bucket with pairs of values sharing a key), checked with
+// findPeriod and findPeriodWithin at a limit near mu + lambda, answers and
+// calls.
 void checkPeriod(Bytes& bytes) {
     const uint32_t m = 1 + take(bytes, 2) % 3000;
     std::vector<uint32_t> table(m);
@@ -104,20 +133,43 @@ void checkPeriod(Bytes& bytes) {
     int64_t lambda = 0;
     periodTruth(table, start, mu, lambda);
     auto f = [&table](const uint32_t& x) { return table[x]; };
-    const uint32_t hash_kind = take(bytes, 1) % 3;
-    auto hash = [hash_kind](const uint32_t& x) -> size_t {
+    const uint32_t hash_kind = take(bytes, 1) % 4;
+    uint64_t inverse = cycle::detail::KEY_MULTIPLIER;
+    for (int i = 0; i < 6; i++) {
+        inverse *= 2 - cycle::detail::KEY_MULTIPLIER * inverse;
+    }
+    uint32_t pairs[4][2];
+    for (auto& pair : pairs) {
+        pair[0] = take(bytes, 2) % m;
+        pair[1] = take(bytes, 2) % m;
+    }
+    auto hash = [hash_kind, inverse, &pairs](const uint32_t& x) -> size_t {
+        if (hash_kind == 3) {
+            uint64_t id = x;
+            for (const auto& pair : pairs) {
+                id = x == pair[1] ? pair[0] : id;
+            }
+            return static_cast<size_t>(inverse * (2 * id + 1));
+        }
         return hash_kind == 0 ? std::hash<uint32_t>{}(x) : hash_kind == 1 ? 7 : x & 3;
     };
-    cycle::Period<uint32_t> period = cycle::findPeriod(start, f, hash);
+    int64_t calls = 0;
+    cycle::Period<uint32_t> period = cycle::findPeriod(start, counted(f, calls), hash);
     check(period.mu == mu && period.lambda == lambda);
+    const int64_t sighting = brentBound(mu, lambda);
+    check(calls <= sighting + 13 * std::max<int64_t>(8, sighting / 127) + (mu <= 56 ? 56 : 0));
     uint32_t entry = start;
     for (int64_t i = 0; i < mu; i++) {
         entry = table[entry];
     }
     check(period.entry == entry);
     const int64_t limit = mu + lambda + static_cast<int64_t>(take(bytes, 1) % 5) - 2;
-    std::optional<cycle::Period<uint32_t>> within = cycle::findPeriodWithin(start, f, limit, hash);
+    calls = 0;
+    std::optional<cycle::Period<uint32_t>> within =
+        cycle::findPeriodWithin(start, counted(f, calls), limit, hash);
     check(within.has_value() == (mu + lambda <= limit));
+    const int64_t walked = 3 * limit + 64;
+    check(within || calls <= walked + 14 * std::max<int64_t>(8, walked / 127) + 56);
     check(!within || (within->mu == mu && within->lambda == lambda && within->entry == entry));
 }
 

@@ -2,23 +2,40 @@
 // sequence (the nodes of a list, or the values x, f(x), f(f(x)), ...), and
 // checkpoints: values it passed at known positions, which every step checks.
 //
-// Two stretches, so that short sequences pay nothing for long ones:
-// - up to the stretch's end (position 248 for lists): Brent's method with
-//   two tortoises, in registers: each value is compared with the start and
-//   with the values at the latest two power-of-two positions, and every 8th
-//   value is saved, unchecked;
+// Two stretches, so that short sequences pay nothing for long ones (the
+// constants are named and related below):
+// - up to the stretch's end (position 248 for lists, 56 for values): Brent's
+//   method with two tortoises, in registers: each value is compared with the
+//   start and with the values at the latest two power-of-two positions, and
+//   every 8th value is saved, unchecked;
 // - from there on a table of two-way buckets of the saved values' keys,
-//   indexed by the key's top bits, cleared once (1 KiB for a list), that
-//   starts with 8 of them. Checkpoints are spaced gap positions apart, gap a
-//   power of two from 32; when all slots are full every other one is
-//   dropped and the gap doubles (Sedgewick, Szymanski and Yao's thinning),
-//   so a walk that has entered a cycle comes back to a checkpoint at most
-//   one gap after a lap. A new checkpoint always gets in; the anchor, the
-//   checkpoint at the latest power-of-two position, is never pushed out but
-//   by the next anchor, which keeps Brent's bound whatever the keys.
+//   indexed by the key's top bits, cleared once, that starts with at most 8
+//   of them. Checkpoints are spaced gap positions apart, gap a power of two
+//   (32 for lists and 8 for values at first); when all slots are full every
+//   other one is dropped and the gap doubles (Sedgewick, Szymanski and Yao's
+//   thinning), so a walk that has entered a cycle comes back to a checkpoint
+//   at most one gap after a lap. A new checkpoint always gets in; the anchor,
+//   the checkpoint at the latest power-of-two position, is never pushed out
+//   but by the next anchor, which keeps Brent's bound whatever the keys.
 // A key is a 64-bit mix of the value's hash (a list node's address), never
 // 0, which marks an empty way. Equal keys only suggest a repeat: the value
 // itself is compared before the walk stops.
+//
+// Why the lap is lambda. A checkpoint's key is in the table from its insert
+// (or the table's build) until the key leaves its bucket; then every held
+// checkpoint of that key is forgotten (its key set to 0) and never matches
+// again, even if a later checkpoint puts the same key back. A dropped
+// checkpoint's key leaves only if no kept checkpoint shares it. So a
+// checkpoint that still matches has had its key in the table, continuously,
+// since it was inserted. Say the walk stops at position p on checkpoint c,
+// saved at position r in the table stretch. At r + lambda the value was
+// c's again; its key was in the table and c matched, so the walk would have
+// stopped there, unless it stopped earlier: p = r + lambda. (No checkpoint
+// equal to c but later than it can be held before r + lambda.) A checkpoint
+// saved in the register stretch is checked only from the build on, so its
+// lap is the least multiple of lambda that reaches past the stretch; the
+// register values (start and tortoises) are checked at every step, so their
+// laps are lambda.
 #ifndef CYCLE_DETAIL_CHECKPOINTS_H
 #define CYCLE_DETAIL_CHECKPOINTS_H
 
@@ -41,18 +58,44 @@ inline uint64_t spreadKey(uint64_t hash) {
     return hash * KEY_MULTIPLIER;
 }
 
-// A list's register stretch ends at this position, where the table is built
-// from the values saved every SAVE_GAP positions. Lists shorter than that
-// never pay for a table: building it at 56 cost more time than its probes
-// saved below a few hundred nodes, as measured. A value walk, where calls of
-// f count more than the walk's own time, builds it sooner.
-constexpr int64_t LIST_STRETCH = 248;
+// The walk's constants, named once, with the relations between them:
+// - SAVE_GAP: the register stretch saves every 8th value.
+// - LIST_STRETCH, VALUE_STRETCH: where the register stretch ends and the
+//   table is built, a whole number of save gaps. Lists wait until 248:
+//   building a table at 56 cost more time than its probes saved below a few
+//   hundred nodes, as measured. Values build it at 56, since a call of f
+//   costs more than the walk's own work.
+// - LIST_SLOTS and LIST_TABLE_BITS, VALUE_SLOTS and VALUE_TABLE_BITS: the
+//   checkpoints held (64 for a list, 256 for values) and a table of 2^6 or
+//   2^8 two-way buckets, so that the table is at most half full.
+// - FIRST_CHECKPOINTS: the table starts with at most 8 of the saved values
+//   (every other one dropped until they fit), so its build costs a few
+//   inserts. The first gap between checkpoints follows: firstGap(248) = 32
+//   for lists, firstGap(56) = 8 for values.
+// - The gap doubles whenever all slots are full, so past the first gap it is
+//   under a (SLOTS / 2 - 1)th of the position: a 31st for lists, a 127th for
+//   values.
 constexpr int64_t SAVE_GAP = 8;
-
-// The table starts with at most this many of the values saved (every other
-// one dropped until they fit): its build costs a few inserts, and its gap,
-// 32, is an eighth of the position.
+constexpr int64_t LIST_STRETCH = 248;
+constexpr int64_t VALUE_STRETCH = 56;
+constexpr int LIST_SLOTS = 64;
+constexpr int LIST_TABLE_BITS = 6;
+constexpr int VALUE_SLOTS = 256;
+constexpr int VALUE_TABLE_BITS = 8;
 constexpr int64_t FIRST_CHECKPOINTS = 8;
+
+// The gap between checkpoints when the table is built at stretch: the saves
+// thinned to at most FIRST_CHECKPOINTS.
+constexpr int64_t firstGap(int64_t stretch) {
+    int64_t gap = SAVE_GAP;
+    for (int64_t saved = stretch / SAVE_GAP + 1; saved > FIRST_CHECKPOINTS;
+         saved = (saved + 1) / 2) {
+        gap *= 2;
+    }
+    return gap;
+}
+static_assert(firstGap(LIST_STRETCH) == 32 && firstGap(VALUE_STRETCH) == 8,
+              "the first gaps the contracts state");
 
 // A list as the walk sees it: next's nodes, ended by nullptr, keyed by
 // address.
@@ -110,8 +153,7 @@ template <typename T, int Slots, int MostBits, int64_t Stretch = LIST_STRETCH> s
     int64_t count = 0;
     int64_t gap = SAVE_GAP;
     uint64_t anchor = 0;
-    bool lost = false;   // a checkpoint was pushed out of the table
-    bool shared = false; // two checkpoints had one key
+    bool lost = false; // a checkpoint was pushed out of the table
 
     Checkpoints() = default;
     Checkpoints(const Checkpoints&) = delete;
@@ -151,21 +193,34 @@ void thinHeld(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     marks.gap *= 2;
 }
 
+// Marks every held checkpoint whose key is key as out of the table for good:
+// its key becomes 0, which no probe matches. Called when key leaves its
+// bucket, so that no later checkpoint of the same key can bring it back.
+template <typename Marks> void forgetKey(Marks& marks, uint64_t key) {
+    for (int64_t i = 0; i < marks.count; i++) {
+        if (marks.keys[i] == key) {
+            marks.keys[i] = 0;
+        }
+    }
+}
+
 // Puts key in bucket, its own: the first way if it is empty, else the second
-// unless it holds the anchor, else the first, without a branch on the
-// bucket's contents (which would be mispredicted as often as not). So the
-// first way keeps the oldest checkpoint of its bucket until an anchor lands
-// in the second. A key already there is shared by two checkpoints, and
-// dropping one would hide the other.
+// unless it holds the anchor, else the first, choosing the way without a
+// branch on the bucket's contents (which would be mispredicted as often as
+// not). So the first way keeps the oldest checkpoint of its bucket until an
+// anchor lands in the second. A key already there is shared with a held
+// checkpoint and serves both. The key pushed out, if any, is forgotten.
 template <typename Marks> inline void tableInsert(Marks& marks, uint64_t* bucket, uint64_t key) {
     if (bucket[0] == key || bucket[1] == key) {
-        marks.lost = true;
-        marks.shared = true;
         return;
     }
     const int way = (bucket[0] != 0) & (bucket[1] != marks.anchor);
-    marks.lost |= bucket[way] != 0;
+    const uint64_t pushed = bucket[way];
     bucket[way] = key;
+    if (pushed != 0) {
+        marks.lost = true;
+        forgetKey(marks, pushed);
+    }
 }
 
 // Clears the table and puts every held key in, oldest first.
@@ -178,11 +233,18 @@ void buildTable(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
 }
 
 // Drops every other checkpoint (thinHeld) with its key, and each dropped key
-// from its bucket where it still is.
+// from its bucket unless a kept checkpoint has the same key.
 template <typename T, int Slots, int MostBits, int64_t Stretch>
 void thinCheckpoints(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     for (int64_t i = 1; i < marks.count; i += 2) {
         const uint64_t key = marks.keys[i];
+        bool kept = key == 0;
+        for (int64_t j = 0; j < marks.count && !kept; j += 2) {
+            kept = marks.keys[j] == key;
+        }
+        if (kept) {
+            continue;
+        }
         for (uint64_t& way : marks.table[key >> (64 - MostBits)]) {
             if (way == key) {
                 way = 0;
@@ -195,7 +257,8 @@ void thinCheckpoints(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     thinHeld(marks);
 }
 
-// The latest checkpoint equal to value (whose key is key), or -1.
+// The latest checkpoint equal to value (whose key is key) and never out of
+// the table, or -1.
 template <typename T, int Slots, int MostBits, int64_t Stretch>
 int64_t findHeld(const Checkpoints<T, Slots, MostBits, Stretch>& marks, const T& value,
                  uint64_t key) {
@@ -235,10 +298,11 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
 
 // Walks from start until a value comes round again, the list ends, or, with a
 // limit other than NO_LIMIT, the sequence is known to be longer than limit.
-// The repeat is lambda positions after seen.repeat. At most
-// 2 max(mu, lambda) + lambda steps; past the register stretch, mu + lambda
-// plus less than a gap (32, or a 31st of the position) while no checkpoint
-// was pushed out of the table.
+// The walk is lambda positions past seen.repeat, or a multiple of lambda for
+// a repeat saved in the register stretch (see "Why the lap is lambda"). At
+// most 2 max(mu, lambda) + lambda steps; past the register stretch, mu +
+// lambda plus less than a gap while no checkpoint was pushed out of the
+// table.
 template <typename Steps, typename Marks, typename Tally>
 Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& marks, int64_t limit,
                      Tally& tally) {
@@ -355,15 +419,15 @@ template <typename Value> struct Located {
 };
 
 // Locates the cycle after seen, a repeat. lap, the distance from seen.repeat,
-// is a multiple of lambda; mu is the first position p with value(p) ==
-// value(p + lap), a test that holds from mu on. A binary search over the
-// checkpoints up to the repeat (each probe fewer than gap steps) brackets mu
-// within one gap, and two cursors lap apart close it: fewer than
-// (log2(count) + 3) gaps of steps in all. lap is lambda unless the repeat
-// was saved in the register stretch, where saved values are not checked
-// until the table is built, or two checkpoints shared a key (a value saved
-// twice); then a lap from the entry measures lambda (under 248 steps in the
-// first case).
+// is a multiple of lambda, and lambda itself except where the repeat was
+// saved in the register stretch (see "Why the lap is lambda" above); mu is
+// the first position p with value(p) == value(p + lap), a test that holds
+// from mu on. A binary search over the checkpoints up to the repeat brackets
+// mu within one gap, and two cursors lap apart close it. Calls: under
+// (log2(SLOTS) + 5) gaps (the first probe under two gaps, each of the
+// search's under one, then one for the cursor ahead and two for the pair),
+// plus, for a repeat saved in the register stretch and sighted after it,
+// under min(lap / 2, STRETCH - repeat) to measure lambda.
 template <typename Steps, typename Marks, typename Tally>
 Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sighting seen,
                                            Tally& tally) {
@@ -409,20 +473,22 @@ Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sig
         entry = std::move(behind);
     }
     int64_t lambda = lap;
-    // A value saved in the register stretch and back within it is checked
-    // only from the table's build on: then lap = m lambda with
-    // (m - 1) lambda <= STRETCH - repeat, which a lap longer than
-    // twice that rules out.
-    const bool saved_unchecked = seen.repeat <= Marks::STRETCH && seen.position > Marks::STRETCH &&
-                                 lap <= 2 * (Marks::STRETCH - seen.repeat);
-    if (marks.shared || saved_unchecked) {
-        Value around = steps.advance(entry);
-        moves++;
-        for (lambda = 1; !(around == entry); lambda++) {
+    if (seen.repeat <= Marks::STRETCH && seen.position > Marks::STRETCH) {
+        // lap = m lambda, m the least with repeat + m lambda > STRETCH; m > 1
+        // only if lambda <= STRETCH - repeat and lambda <= lap / 2, so a walk
+        // round from the entry that long tells.
+        const int64_t most =
+            lap / 2 < Marks::STRETCH - seen.repeat ? lap / 2 : Marks::STRETCH - seen.repeat;
+        Value around = entry;
+        for (int64_t step = 1; step <= most; step++) {
             around = steps.advance(around);
             moves++;
+            chain++;
+            if (around == entry) {
+                lambda = step;
+                break;
+            }
         }
-        chain += lambda;
     }
     countMoves(tally, moves, chain < moves ? chain : moves);
     return {std::move(entry), mu, lambda};

@@ -1,7 +1,7 @@
 // What a detector reports of its own work. Every detector is written once, as
 // a template over a tally record; the public functions pass NoTally, whose
 // hooks compile to nothing. A caller that wants the counts passes a record of
-// its own and overloads the three hooks for it, found by argument-dependent
+// its own and overloads the two hooks for it, found by argument-dependent
 // lookup.
 #ifndef CYCLE_DETAIL_TALLY_H
 #define CYCLE_DETAIL_TALLY_H

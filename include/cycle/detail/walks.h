@@ -11,7 +11,7 @@ namespace cycle {
 namespace detail {
 
 // How Floyd's walk ended: decided by a look at the first links, or by the
-// walk itself. The programs print a different line for each.
+// walk itself, so that a caller can report each case in its own words.
 enum FloydEnd {
     FLOYD_EMPTY,
     FLOYD_SINGLE,
@@ -100,13 +100,9 @@ bool brentWalk(const Node* start, Next& next, Tally& tally) {
 }
 
 // Nivasch's stacks, partitioned: each node's value picks one of them by its
-// top bits. A build may set another count to compare (1 to 10 bits).
-#ifndef CYCLE_NIVASCH_STACK_BITS
-#define CYCLE_NIVASCH_STACK_BITS 5
-#endif
-static_assert(CYCLE_NIVASCH_STACK_BITS >= 1 && CYCLE_NIVASCH_STACK_BITS <= 10,
-              "1 to 10 bits pick a stack");
-constexpr int NIVASCH_STACK_BITS = CYCLE_NIVASCH_STACK_BITS;
+// top bits, 5 of them unless a caller asks for another count (1 to 10 bits)
+// through nivaschWalk's template argument.
+constexpr int NIVASCH_STACK_BITS = 5;
 constexpr int NIVASCH_STACKS = 1 << NIVASCH_STACK_BITS;
 constexpr int NIVASCH_STACK_CAPACITY = 64;
 
@@ -124,19 +120,24 @@ template <typename Node> uint64_t nivaschValue(const Node* node, const Node* hea
 // For each node: pop every entry greater than its value; if the top then holds
 // the value, the node is seen again and the list is cyclic; otherwise push it.
 // The next link is loaded first, so that a miss on it overlaps the stack work.
-// A full stack (about ln(n / stacks) entries are expected) hands the walk over
-// to Brent's method, which still decides.
-template <typename Node, typename Next, typename Tally>
+// At most mu + 2 lambda calls while no stack fills. A full stack (about
+// ln(n / stacks) entries are expected) hands the walk over to Brent's method
+// from the following node, which still decides: then the k calls made so far
+// plus Brent's bound on the rest, at most max(2 mu + lambda, mu + 5 lambda)
+// in all.
+template <int StackBits = NIVASCH_STACK_BITS, typename Node, typename Next, typename Tally>
 bool nivaschWalk(const Node* head, Next& next, Tally& tally) {
-    uint64_t stacks[NIVASCH_STACKS][NIVASCH_STACK_CAPACITY];
-    int heights[NIVASCH_STACKS] = {};
+    static_assert(StackBits >= 1 && StackBits <= 10, "1 to 10 bits pick a stack");
+    constexpr int stack_count = 1 << StackBits;
+    uint64_t stacks[stack_count][NIVASCH_STACK_CAPACITY];
+    int heights[stack_count] = {};
     int64_t entries = 0;
     int64_t moves = 0;
     const Node* node = head;
     while (node != nullptr) {
         const Node* following = next(node);
         uint64_t value = nivaschValue(node, head);
-        int which = static_cast<int>(value >> (64 - NIVASCH_STACK_BITS));
+        int which = static_cast<int>(value >> (64 - StackBits));
         uint64_t* stack = stacks[which];
         int height = heights[which];
         while (height > 0 && stack[height - 1] > value) {
@@ -147,8 +148,8 @@ bool nivaschWalk(const Node* head, Next& next, Tally& tally) {
             return true;
         }
         if (height == NIVASCH_STACK_CAPACITY) {
-            countMoves(tally, moves, moves);
-            return brentWalk(node, next, tally);
+            countMoves(tally, moves + 1, moves + 1);
+            return brentWalk(following, next, tally);
         }
         stack[height] = value;
         entries += height + 1 - heights[which];
