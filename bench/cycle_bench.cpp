@@ -5,7 +5,8 @@
 // lists many/<walk|each>/<layout>/<lists>/g<in flight>[/t2], the floor on
 // 2 MiB pages against 4 KiB pages pages/<layout>/linear/<n>, short lists one
 // at a time short/<kernel>/<layout>/<shape>/<n>, and the period of iterated
-// functions period/<kernel>/<function>/<bits>; Google Benchmark
+// functions period/<kernel>/<function>/<bits>, and whole mappings
+// mapping/<kernel>/<shape>/<m>[/t2]; Google Benchmark
 // adds /manual_time (or /iterations:1 when sampling to a target).
 //
 // Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
@@ -46,6 +47,13 @@ struct PeriodRow {
 const PeriodRow PERIOD_ROWS[] = {{FUNCTION_MIX, 32}, {FUNCTION_MIX, 40}, {FUNCTION_MIX, 48},
                                  {FUNCTION_RHO, 32}, {FUNCTION_RHO, 40}, {FUNCTION_SLOW, 32},
                                  {FUNCTION_SLOW, 40}};
+
+// The mapping rows: every shape at these sizes; the Boost graph up to the
+// largest that fits in 8 GiB.
+const MapShape MAP_SHAPES[] = {MAP_RANDOM, MAP_PERMUTATION, MAP_FOREST, MAP_FOREST_LOOP, MAP_CHAIN};
+const uint64_t MAP_SIZES[] = {uint64_t{1} << 10, uint64_t{1} << 14, uint64_t{1} << 18,
+                              uint64_t{1} << 22, uint64_t{1} << 26};
+const uint64_t BGL_MOST = uint64_t{1} << 22;
 
 benchmark::internal::Benchmark* timed(benchmark::internal::Benchmark* benchmark) {
     benchmark->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -115,6 +123,31 @@ void registerPeriods() {
     }
 }
 
+// The mapping rows: mapping/<kernel>/<shape>/<m>, and /t2 on two threads
+// for the kernels that take them.
+void registerMappings() {
+    for (uint64_t m : MAP_SIZES) {
+        for (MapShape shape : MAP_SHAPES) {
+            auto add = [&](const MapKernel& kernel, unsigned threads) {
+                std::string name = std::string("mapping/") + kernel.name + "/" +
+                                   mapShapeName(shape) + "/" + std::to_string(m) +
+                                   (threads == 2 ? "/t2" : "");
+                timed(benchmark::RegisterBenchmark(name.c_str(), runMapping, kernel, shape, m,
+                                                   threads));
+            };
+            for (size_t i = 1; i < MAP_KERNEL_COUNT; i++) {
+                add(MAP_KERNELS[i], 1);
+                if (MAP_KERNELS[i].takes_threads) {
+                    add(MAP_KERNELS[i], 2);
+                }
+            }
+            if (mapBgl() != nullptr && m <= BGL_MOST) {
+                add(*mapBgl(), 1);
+            }
+        }
+    }
+}
+
 void registerAll() {
     for (int64_t n : SIZES) {
         for (const Layout& layout : WARM) {
@@ -161,6 +194,7 @@ void registerAll() {
     }
     registerShort();
     registerPeriods();
+    registerMappings();
 }
 
 // Takes --ci_target and --ci_max_time out of argv, setting the sampling plan;

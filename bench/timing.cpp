@@ -288,3 +288,45 @@ void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, 
     state.counters["mu"] = medianInterval(mus).median;
     state.counters["lambda"] = medianInterval(lambdas).median;
 }
+
+// The truth of each mapping, from the textbook walk, found once.
+static MapFound mappingTruth(MapShape shape, uint64_t m) {
+    static std::map<std::pair<int, uint64_t>, MapFound> truths;
+    auto key = std::make_pair(static_cast<int>(shape), m);
+    auto known = truths.find(key);
+    if (known == truths.end()) {
+        const std::vector<uint32_t>& next = mapping(shape, m);
+        known = truths.emplace(key, mapTextbook().run(next.data(), m, 1, nullptr)).first;
+    }
+    return known->second;
+}
+
+void runMapping(benchmark::State& state, MapKernel kernel, MapShape shape, uint64_t m,
+                unsigned threads) {
+    const MapFound truth = mappingTruth(shape, m);
+    const std::vector<uint32_t>& next = mapping(shape, m);
+    std::vector<double> build_ns;
+    auto call = [&](const MapKernel& timed, bool& right, bool floor) {
+        double build = 0;
+        Clock::time_point begin = Clock::now();
+        MapFound found = timed.run(next.data(), m, floor ? 1 : threads, &build);
+        double ns = nanosecondsSince(begin);
+        benchmark::DoNotOptimize(found);
+        if (!floor) {
+            right = right && found.cycles == truth.cycles && found.on_cycles == truth.on_cycles;
+            if (build > 0) {
+                build_ns.push_back(build / static_cast<double>(m));
+            }
+        }
+        return ns;
+    };
+    sampleRounds(
+        state, everyRound(static_cast<double>(m)),
+        [&](bool& right) { return call(kernel, right, false); },
+        [&](bool& right) { return call(mapFloor(), right, true); }, "ns_per_element");
+    if (!build_ns.empty()) {
+        state.counters["build_ns_per_element"] = medianInterval(build_ns).median;
+    }
+    state.counters["cycles"] = static_cast<double>(truth.cycles);
+    state.counters["on_cycles"] = static_cast<double>(truth.on_cycles);
+}

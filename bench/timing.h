@@ -4,6 +4,8 @@
 #define CYCLE_BENCH_TIMING_H
 
 #include "kernels.h"
+#include "mapping_kernels.h"
+#include "mapping_sets.h"
 #include "node_sets.h"
 #include "period_kernels.h"
 #include "short_lists.h"
@@ -64,5 +66,14 @@ void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortS
 // per call; calls_per_value, mu and lambda are medians over the starts. A
 // wrong period fails the benchmark.
 void runPeriod(benchmark::State& state, PeriodKernel kernel, FunctionKind kind, int bits);
+
+// Runs kernel on the table of shape with m elements, on threads threads
+// where the kernel takes them, paired round by round with the gather floor
+// (one thread) on the same table. ns_per_element and floor_ns_per_element
+// are per element; build_ns_per_element, where the kernel builds a structure
+// first, is that part of its time; cycles and on_cycles are the mapping's,
+// from the textbook walk, which every kernel's answer must match.
+void runMapping(benchmark::State& state, MapKernel kernel, MapShape shape, uint64_t m,
+                unsigned threads);
 
 #endif

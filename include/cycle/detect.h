@@ -16,6 +16,7 @@
 #include "detail/interleave.h"
 #include "detail/tally.h"
 #include "detail/walks.h"
+#include "mapping.h"
 #include "period.h"
 
 #include <cstddef>

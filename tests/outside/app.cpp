@@ -4,6 +4,7 @@
 #include <cycle/detect.h>
 
 #include <cstdio>
+#include <vector>
 
 struct Item {
     int value;
@@ -25,7 +26,18 @@ int main() {
     std::printf("period from 3: entry %d, mu %lld, lambda %lld; within 7: %s\n", period.entry,
                 static_cast<long long>(period.mu), static_cast<long long>(period.lambda),
                 within ? "found" : "not found");
+    // A parent array whose root 4 was pointed back into its own tree: one
+    // loop, 1 -> 4 -> 1, found on two threads.
+    const int parent[6] = {1, 4, 1, 2, 1, 0};
+    std::vector<cycle::Loop<int>> loops = cycle::findCycles(parent, 6, 2);
+    cycle::MapSummary summary = cycle::traceAll<int>(parent, 6, nullptr, nullptr, 2);
+    std::printf("loops: %zu, leader %d, length %llu; on cycles %llu\n", loops.size(),
+                loops.empty() ? -1 : loops[0].leader,
+                loops.empty() ? 0ull : static_cast<unsigned long long>(loops[0].length),
+                static_cast<unsigned long long>(summary.on_cycles));
     bool right = found.entry == &items[2] && found.mu == 2 && found.lambda == 3;
+    right = right && loops.size() == 1 && loops[0].leader == 1 && loops[0].length == 2 &&
+            summary.on_cycles == 2;
     right = right && period.entry == 101 && period.mu == 2 && period.lambda == 6 && !within;
     return right ? 0 : 1;
 }

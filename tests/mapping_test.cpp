@@ -1,0 +1,249 @@
+// findCycles, findCyclesOf and traceAll against the textbook walk with a
+// stack, over the index types, every way of marking a root, small and
+// threaded sizes, and 1 to 4 threads.
+#include "cycle/detect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The truth for one mapping: every element's end and distance, and every
+// cycle as (leader, length) by leader.
+struct Truth {
+    std::vector<uint64_t> end;
+    std::vector<uint64_t> distance;
+    std::vector<std::pair<uint64_t, uint64_t>> loops;
+    uint64_t roots = 0;
+    uint64_t on_cycles = 0;
+};
+
+// One start at a time: walk until a known element, a root or the walk's own
+// path; then fill the path back to front.
+template <typename Index> Truth textbook(const std::vector<Index>& next) {
+    const uint64_t m = next.size();
+    auto successor = [&](uint64_t x) {
+        const Index value = next[x];
+        if (value < Index{0} || static_cast<uint64_t>(value) >= m) {
+            return m;
+        }
+        return static_cast<uint64_t>(value);
+    };
+    Truth truth;
+    truth.end.assign(m, 0);
+    truth.distance.assign(m, 0);
+    std::vector<int> state(m, 0); // 0 unseen, 1 on the path, 2 known
+    std::vector<uint64_t> path;
+    for (uint64_t start = 0; start < m; start++) {
+        path.clear();
+        uint64_t x = start;
+        while (x != m && state[x] == 0) {
+            state[x] = 1;
+            path.push_back(x);
+            x = successor(x);
+        }
+        size_t tree = path.size();
+        if (x != m && state[x] == 1) {
+            tree = static_cast<size_t>(std::find(path.begin(), path.end(), x) - path.begin());
+            const uint64_t leader = *std::min_element(path.begin() + tree, path.end());
+            for (size_t i = tree; i < path.size(); i++) {
+                truth.end[path[i]] = leader;
+                state[path[i]] = 2;
+            }
+            truth.loops.emplace_back(leader, path.size() - tree);
+            truth.on_cycles += path.size() - tree;
+        }
+        for (size_t i = tree; i-- > 0;) {
+            const uint64_t y = successor(path[i]);
+            if (y == m) {
+                truth.end[path[i]] = path[i];
+                truth.roots++;
+            } else {
+                truth.end[path[i]] = truth.end[y];
+                truth.distance[path[i]] = truth.distance[y] + 1;
+            }
+            state[path[i]] = 2;
+        }
+    }
+    std::sort(truth.loops.begin(), truth.loops.end());
+    return truth;
+}
+
+enum Shape { RANDOM, PERMUTATION, FOREST, FOREST_LOOP, CHAIN, SELF_LOOPS, MIXED };
+
+// A mapping of shape on m elements; roots are written as root(i), so that
+// every way of ending a path can be tried.
+template <typename Index, typename Root>
+std::vector<Index> makeMapping(Shape shape, uint64_t m, std::mt19937_64& random, Root root) {
+    std::vector<Index> next(m);
+    std::vector<uint64_t> order(m);
+    std::iota(order.begin(), order.end(), uint64_t{0});
+    std::shuffle(order.begin(), order.end(), random);
+    auto any = [&]() { return static_cast<Index>(random() % m); };
+    for (uint64_t i = 0; i < m; i++) {
+        const uint64_t x = order[i];
+        switch (shape) {
+        case RANDOM:
+            next[x] = any();
+            break;
+        case PERMUTATION:
+            next[x] = static_cast<Index>(order[(i + 1) % m]);
+            break;
+        case FOREST:
+        case FOREST_LOOP:
+            next[x] = i == 0 ? root(x) : static_cast<Index>(order[random() % i]);
+            break;
+        case CHAIN:
+            next[x] = i + 1 < m ? static_cast<Index>(order[i + 1]) : root(x);
+            break;
+        case SELF_LOOPS:
+            next[x] = random() % 3 == 0 ? static_cast<Index>(x) : any();
+            break;
+        case MIXED:
+            next[x] = random() % 8 == 0 ? root(x) : any();
+            break;
+        }
+    }
+    if (shape == PERMUTATION && m > 0) {
+        // Many cycles, not one: a random permutation.
+        std::vector<Index> values(m);
+        std::iota(values.begin(), values.end(), Index{0});
+        std::shuffle(values.begin(), values.end(), random);
+        next = values;
+    }
+    if (shape == FOREST_LOOP && m > 0) {
+        next[order[0]] = static_cast<Index>(order[random() % m]);
+    }
+    return next;
+}
+
+// Checks all three functions on next against the truth, with threads.
+template <typename Index> void checkMapping(const std::vector<Index>& next, unsigned threads) {
+    const Truth truth = textbook(next);
+    const uint64_t m = next.size();
+    SCOPED_TRACE("m = " + std::to_string(m) + ", threads = " + std::to_string(threads));
+
+    std::vector<cycle::Loop<Index>> loops = cycle::findCycles(next.data(), m, threads);
+    ASSERT_EQ(loops.size(), truth.loops.size());
+    for (size_t i = 0; i < loops.size(); i++) {
+        ASSERT_EQ(static_cast<uint64_t>(loops[i].leader), truth.loops[i].first);
+        ASSERT_EQ(loops[i].length, truth.loops[i].second);
+    }
+    uint64_t calls = 0;
+    auto f = [&next, &calls](Index i) {
+        __atomic_fetch_add(&calls, uint64_t{1}, __ATOMIC_RELAXED);
+        return next[static_cast<size_t>(i)];
+    };
+    std::vector<cycle::Loop<Index>> of = cycle::findCyclesOf(static_cast<Index>(m), f, threads);
+    ASSERT_EQ(of.size(), loops.size());
+    for (size_t i = 0; i < of.size(); i++) {
+        ASSERT_EQ(of[i].leader, loops[i].leader);
+        ASSERT_EQ(of[i].length, loops[i].length);
+    }
+    EXPECT_LE(calls, (threads > 1 ? 4 : 2) * m);
+
+    std::vector<Index> end(m);
+    std::vector<Index> distance(m);
+    cycle::MapSummary summary =
+        cycle::traceAll(next.data(), m, end.data(), distance.data(), threads);
+    uint64_t longest = 0;
+    for (uint64_t i = 0; i < m; i++) {
+        ASSERT_EQ(static_cast<uint64_t>(end[i]), truth.end[i]) << "element " << i;
+        ASSERT_EQ(static_cast<uint64_t>(distance[i]), truth.distance[i]) << "element " << i;
+        longest = std::max(longest, truth.distance[i]);
+    }
+    EXPECT_EQ(summary.cycles, truth.loops.size());
+    EXPECT_EQ(summary.on_cycles, truth.on_cycles);
+    EXPECT_EQ(summary.roots, truth.roots);
+    EXPECT_EQ(summary.longest, longest);
+    cycle::MapSummary alone = cycle::traceAll<Index>(next.data(), m, nullptr, nullptr, threads);
+    EXPECT_EQ(alone.cycles, summary.cycles);
+    EXPECT_EQ(alone.roots, summary.roots);
+    EXPECT_EQ(alone.longest, summary.longest);
+    std::vector<Index> only_end(m);
+    cycle::traceAll<Index>(next.data(), m, only_end.data(), nullptr, threads);
+    EXPECT_EQ(only_end, end);
+}
+
+template <typename Index> class Mappings : public testing::Test {};
+using IndexTypes = testing::Types<uint32_t, int32_t, int64_t>;
+TYPED_TEST_SUITE(Mappings, IndexTypes);
+
+// Every shape, small and past the size that is split among threads, each
+// root marked as -1 or the type's lowest value (signed), m or the type's
+// highest value, with 1 to 4 threads.
+TYPED_TEST(Mappings, MatchTheTextbookWalk) {
+    using Index = TypeParam;
+    std::mt19937_64 random(7);
+    const Index highest = std::numeric_limits<Index>::max();
+    const Index lowest =
+        std::numeric_limits<Index>::is_signed ? std::numeric_limits<Index>::min() : highest;
+    for (uint64_t m :
+         {uint64_t{1}, uint64_t{2}, uint64_t{5}, uint64_t{100}, uint64_t{3000}, uint64_t{70000}}) {
+        for (Shape shape : {RANDOM, PERMUTATION, FOREST, FOREST_LOOP, CHAIN, SELF_LOOPS, MIXED}) {
+            for (int way = 0; way < 4; way++) {
+                auto root = [&](uint64_t) -> Index {
+                    switch (way) {
+                    case 0:
+                        return static_cast<Index>(m);
+                    case 1:
+                        return std::numeric_limits<Index>::is_signed ? Index(-1) : highest;
+                    case 2:
+                        return lowest;
+                    default:
+                        return static_cast<Index>(m + random() % 1000);
+                    }
+                };
+                std::vector<Index> next = makeMapping<Index>(shape, m, random, root);
+                SCOPED_TRACE("shape " + std::to_string(shape) + ", root " + std::to_string(way));
+                for (unsigned threads = 1; threads <= 4; threads++) {
+                    if (m < 3000 && threads > 1 && way > 0) {
+                        continue;
+                    }
+                    checkMapping(next, threads);
+                }
+            }
+        }
+    }
+}
+
+TEST(Mappings, TakeAnEmptyMapping) {
+    std::vector<int32_t> none;
+    EXPECT_TRUE(cycle::findCycles(none.data(), 0).empty());
+    EXPECT_TRUE(cycle::findCyclesOf(int32_t{0}, [](int32_t) { return int32_t{0}; }).empty());
+    EXPECT_TRUE(cycle::findCyclesOf(int32_t{-3}, [](int32_t) { return int32_t{0}; }).empty());
+    cycle::MapSummary summary = cycle::traceAll(none.data(), 0, none.data(), none.data(), 0);
+    EXPECT_EQ(summary.cycles + summary.on_cycles + summary.roots + summary.longest, 0u);
+}
+
+// Walks of two threads meet on one long cycle and on a long chain, where the
+// colouring defers to its single-threaded round.
+TEST(Mappings, ThreadsMeetingOnOneLongCycle) {
+    for (uint64_t m : {uint64_t{200000}, uint64_t{200001}}) {
+        std::vector<uint32_t> ring(m);
+        for (uint64_t i = 0; i < m; i++) {
+            ring[i] = static_cast<uint32_t>((i + 7919) % m);
+        }
+        for (unsigned threads : {1u, 2u, 3u}) {
+            std::vector<cycle::Loop<uint32_t>> loops = cycle::findCycles(ring.data(), m, threads);
+            // 7919 is prime, so i -> i + 7919 visits every element once.
+            ASSERT_EQ(loops.size(), 1u);
+            EXPECT_EQ(loops[0].leader, 0u);
+            EXPECT_EQ(loops[0].length, m);
+            std::vector<uint32_t> end(m);
+            cycle::MapSummary summary =
+                cycle::traceAll(ring.data(), m, end.data(), nullptr, threads);
+            EXPECT_EQ(summary.on_cycles, m);
+            EXPECT_EQ(end[m - 1], 0u);
+        }
+    }
+}
+
+} // namespace
