@@ -42,7 +42,7 @@ template <typename T> struct SameType { using type = T; };
 template <typename T> using Same = typename SameType<T>::type;
 
 // Below this many elements a mapping is coloured on one thread.
-constexpr uint64_t ELEMENTS_PER_THREAD = uint64_t{1} << 14;
+constexpr uint64_t ELEMENTS_PER_THREAD = uint64_t{1} << 17;
 
 // The cycles of map on [0, m), by increasing leader: the colouring of
 // claims.h, each thread taking a block of starts with its own ids, then one

@@ -1,5 +1,6 @@
 // libFuzzer target: every public function of the library against a
-// brute-force truth, on lists and function tables made from the input.
+// brute-force truth, on lists, function tables and mappings made from the
+// input.
 // Build and run (CI does, for a short fixed time):
 //   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -Iinclude \
 //       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
@@ -173,14 +174,88 @@ void checkPeriod(Bytes& bytes) {
     check(!within || (within->mu == mu && within->lambda == lambda && within->entry == entry));
 }
 
+// A mapping on m elements whose entries the input gives, some outside
+// [0, m), checked with findCycles, findCyclesOf and traceAll against one
+// walk per start that remembers its path.
+void checkMapping(Bytes& bytes) {
+    const uint64_t m = take(bytes, 2) % 700;
+    std::vector<int32_t> next(m);
+    for (int32_t& entry : next) {
+        const uint32_t raw = take(bytes, 2);
+        entry = raw % 16 == 0 ? -1 - static_cast<int32_t>(raw % 3)
+                              : static_cast<int32_t>(raw % (m + m / 8 + 1));
+    }
+    auto successor = [&](uint64_t x) {
+        return next[x] < 0 || static_cast<uint64_t>(next[x]) >= m ? m
+                                                                  : static_cast<uint64_t>(next[x]);
+    };
+    std::vector<uint64_t> end(m);
+    std::vector<uint64_t> distance(m);
+    std::vector<std::pair<uint64_t, uint64_t>> loops;
+    std::vector<int64_t> position(m, -1);
+    std::vector<uint64_t> path;
+    for (uint64_t start = 0; start < m; start++) {
+        path.clear();
+        uint64_t x = start;
+        while (x != m && position[x] < 0) {
+            position[x] = static_cast<int64_t>(path.size());
+            path.push_back(x);
+            x = successor(x);
+        }
+        if (x == m) {
+            end[start] = path.back();
+            distance[start] = path.size() - 1;
+        } else {
+            const size_t entry = static_cast<size_t>(position[x]);
+            uint64_t least = m;
+            for (size_t i = entry; i < path.size(); i++) {
+                least = std::min(least, path[i]);
+            }
+            end[start] = least;
+            distance[start] = entry;
+            if (entry == 0 && least == start) {
+                loops.emplace_back(start, path.size());
+            }
+        }
+        for (uint64_t visited : path) {
+            position[visited] = -1;
+        }
+    }
+    std::vector<cycle::Loop<int32_t>> found = cycle::findCycles(next.data(), m);
+    int64_t calls = 0;
+    std::vector<cycle::Loop<int32_t>> of = cycle::findCyclesOf(
+        static_cast<int32_t>(m), counted([&next](int32_t i) { return next[i]; }, calls));
+    check(found.size() == loops.size() && of.size() == loops.size());
+    check(calls <= static_cast<int64_t>(2 * m));
+    for (size_t i = 0; i < loops.size(); i++) {
+        check(static_cast<uint64_t>(found[i].leader) == loops[i].first &&
+              found[i].length == loops[i].second);
+        check(of[i].leader == found[i].leader && of[i].length == found[i].length);
+    }
+    std::vector<int32_t> ends(m);
+    std::vector<int32_t> distances(m);
+    cycle::MapSummary summary = cycle::traceAll(next.data(), m, ends.data(), distances.data());
+    check(summary.cycles == loops.size());
+    for (uint64_t i = 0; i < m; i++) {
+        check(static_cast<uint64_t>(ends[i]) == end[i]);
+        check(static_cast<uint64_t>(distances[i]) == distance[i]);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bytes bytes{data, size, 0};
-    if (take(bytes, 1) % 2 == 0) {
+    switch (take(bytes, 1) % 3) {
+    case 0:
         checkList(bytes);
-    } else {
+        break;
+    case 1:
         checkPeriod(bytes);
+        break;
+    default:
+        checkMapping(bytes);
+        break;
     }
     return 0;
 }

@@ -175,6 +175,16 @@ void settleGroup(Colouring<Map>& colouring, const uint8_t* group, const uint64_t
 // segment, or m.
 template <bool Shared, typename Map>
 void settleTree(Colouring<Map>& colouring, uint8_t root, uint64_t cycle_entry, uint8_t mark_as) {
+    if (cycle_entry == colouring.m && colouring.walks[root].first_waiter == 0) {
+        // The common case, a walk alone with no cycle: one short pass.
+        for (uint64_t at = colouring.walks[root].start;
+             at != colouring.m && loadMark<Shared>(colouring.marks + at) == root;
+             at = colouring.map(at)) {
+            storeMark<Shared>(colouring.marks + at, mark_as);
+        }
+        colouring.free_ids[colouring.free_count++] = root;
+        return;
+    }
     uint8_t group[WALK_IDS];
     uint64_t entries[WALK_IDS];
     int count = 0;
