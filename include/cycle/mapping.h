@@ -84,10 +84,14 @@ std::vector<Loop<Index>> colourAll(const Map& map, uint64_t m, unsigned threads)
 // Every cycle of i -> next[i] on [0, m), once each, by increasing leader.
 // Requires next[i] for every i < m, and threads copies of the walk may read
 // it at once; 0 threads counts as 1, and the result is the same for every
-// count. Reads each entry twice, once to claim the element and once to mark
-// it done (twice more for elements deferred when two threads' walks met).
-// Extra memory: one byte an element, and a few KiB a thread. Throws
-// std::bad_alloc if that cannot be had.
+// count. Each thread takes a block of at least 2^17 starts; walks of two
+// threads that meet leave their elements to one thread at the end, so more
+// threads help where paths stay apart (forests) and were measured slower
+// where they join (random mappings, permutations, chains). Reads each entry
+// twice, once to claim the element and once to mark it done (twice more for
+// elements deferred when two threads' walks met). Extra memory: one byte an
+// element, and a few KiB a thread. Throws std::bad_alloc if that cannot be
+// had.
 template <typename Index>
 std::vector<Loop<Index>> findCycles(const Index* next, size_t m, unsigned threads = 1) {
     detail::TableMap<Index> map{next, m};

@@ -1,0 +1,177 @@
+"""Whole mappings: mapping.md and mapping.png, from bench/run's
+results_mapping.json and whole32.txt, with the machine they ran on
+(machine_mapping.txt). Each row is paired round by round with the gather
+floor; intervals are the 95% intervals of the median ratio."""
+import os
+
+from .plots import block, gnuplot
+from .short import cell, load_named
+
+SIZES = [1 << 10, 1 << 14, 1 << 18, 1 << 22, 1 << 26]
+SHAPES = ["random", "permutation", "forest", "forest_loop", "chain"]
+KERNELS = ["colour", "peel", "bgl", "findcycles", "findcycles/t2", "traceall", "traceall/t2",
+           "findcyclesof", "findcyclesof/t2"]
+THREADED = ["findcycles", "traceall", "findcyclesof"]
+COLOR = {"gather": "black", "colour": "#d62728", "peel": "#ff7f0e", "bgl": "#8c564b",
+         "findcycles": "#1f77b4", "traceall": "#2ca02c", "findcyclesof": "#9467bd"}
+
+
+def row(rows, kernel, shape, m):
+    """The row of kernel (with /t2 for two threads) on shape at m, or None."""
+    name, _, threads = kernel.partition("/")
+    return rows.get(f"mapping/{name}/{shape}/{m}" + (f"/{threads}" if threads else ""))
+
+
+def size_tables(rows):
+    lines = []
+    for m in SIZES:
+        if not any(row(rows, k, s, m) for k in KERNELS for s in SHAPES):
+            continue
+        lines += ["", f"**m = 2^{m.bit_length() - 1}**: time over the gather floor (median of "
+                  "paired rounds, 95% interval); the floor's ns an element first", "",
+                  "| shape | gather ns | " + " | ".join(KERNELS) + " |",
+                  "|---|---|" + "---|" * len(KERNELS)]
+        for shape in SHAPES:
+            first = next((row(rows, k, shape, m) for k in KERNELS if row(rows, k, shape, m)),
+                         None)
+            floor = f"{first['floor_ns_per_element']:.2f}" if first else "-"
+            cells = [cell(row(rows, k, shape, m)) for k in KERNELS]
+            lines.append(f"| {shape} | {floor} | " + " | ".join(cells) + " |")
+    return lines
+
+
+def ns_table(rows, m):
+    lines = ["", f"ns an element at m = 2^{m.bit_length() - 1} (medians), and the Boost "
+             "graph's build alone:", "",
+             "| shape | gather | " + " | ".join(KERNELS) + " | bgl build |",
+             "|---|---|" + "---|" * (len(KERNELS) + 1)]
+    for shape in SHAPES:
+        present = [row(rows, k, shape, m) for k in KERNELS]
+        if not any(present):
+            continue
+        floor = next(r for r in present if r)["floor_ns_per_element"]
+        cells = [f"{r['ns_per_element']:.1f}" if r else "-" for r in present]
+        bgl = row(rows, "bgl", shape, m)
+        build = f"{bgl['build_ns_per_element']:.1f}" if bgl and "build_ns_per_element" in bgl \
+            else "-"
+        lines.append(f"| {shape} | {floor:.2f} | " + " | ".join(cells) + f" | {build} |")
+    return lines
+
+
+def threads_table(rows):
+    lines = ["", "Two threads against one: time on one thread over time on two (medians; "
+             "above 1 is faster on two)", "",
+             "| m | shape | " + " | ".join(THREADED) + " |", "|---|---|" + "---|" * len(THREADED)]
+    for m in SIZES[2:]:
+        for shape in SHAPES:
+            cells = []
+            for kernel in THREADED:
+                one, two = row(rows, kernel, shape, m), row(rows, kernel + "/t2", shape, m)
+                cells.append(f"{one['ns_per_element'] / two['ns_per_element']:.2f}"
+                             if one and two else "-")
+            lines.append(f"| 2^{m.bit_length() - 1} | {shape} | " + " | ".join(cells) + " |")
+    return lines
+
+
+def verdict(value, limit, at_most=True):
+    if value is None:
+        return "not measured"
+    met = value <= limit if at_most else value >= limit
+    return f"{value:.2f}: {'met' if met else 'missed'}"
+
+
+def targets(rows, m):
+    """The targets at m, each with its measured figure and whether it was met."""
+    get = lambda k, s: row(rows, k, s, m)
+    lines = ["", f"Targets at m = 2^{m.bit_length() - 1}:", "", "| target | shape | measured |",
+             "|---|---|---|"]
+    for shape in ["random", "forest", "permutation"]:
+        ta, fc = get("traceall", shape), get("findcycles", shape)
+        lines.append(f"| traceAll at most 3x the gather | {shape} | "
+                     f"{verdict(ta and ta['floor_ratio'], 3)} |")
+        lines.append(f"| findCycles at most 2x the gather | {shape} | "
+                     f"{verdict(fc and fc['floor_ratio'], 2)} |")
+    colour, fc, ta = get("colour", "random"), get("findcycles", "random"), get("traceall", "random")
+    for name, r in (("findCycles", fc), ("traceAll", ta)):
+        speed = colour["ns_per_element"] / r["ns_per_element"] if colour and r else None
+        lines.append(f"| {name} at least 5x faster than the colouring walk | random | "
+                     f"{verdict(speed, 5, at_most=False)} |")
+    for kernel in THREADED:
+        for shape in ["random", "forest", "permutation"]:
+            one, two = get(kernel, shape), get(kernel + "/t2", shape)
+            speed = one["ns_per_element"] / two["ns_per_element"] if one and two else None
+            lines.append(f"| {kernel}: two threads at least 1.6x one | {shape} | "
+                         f"{verdict(speed, 1.6, at_most=False)} |")
+    colour = get("colour", "chain")
+    for kernel in ["findcycles", "traceall"]:
+        r = get(kernel, "chain")
+        slower = r["ns_per_element"] / colour["ns_per_element"] if r and colour else None
+        lines.append(f"| {kernel} no slower than the colouring walk (time over its time) | chain "
+                     f"| {verdict(slower, 1)} |")
+    return lines
+
+
+def plot(rows, out_png):
+    """ns an element against m for every kernel, one panel per shape."""
+    script = ["set terminal pngcairo size 1500,900 font ',10' noenhanced", f"set output '{out_png}'",
+              "set multiplot layout 2,3 title 'ns an element against m (medians)'",
+              "set logscale xy", "set xlabel 'elements (m)'", "set ylabel 'ns an element'",
+              "set key top left", "set grid",
+              "set xtics ('2^10' 1024, '2^14' 16384, '2^18' 262144, '2^22' 4194304, "
+              "'2^26' 67108864)"]
+    for shape in SHAPES:
+        series, plots = [], []
+        points = [(m, r["floor_ns_per_element"]) for m in SIZES
+                  for r in [row(rows, "findcycles", shape, m)] if r]
+        if points:
+            plots.append(f"'-' using 1:2 with linespoints lw 2 lc rgb '{COLOR['gather']}' "
+                         "title 'gather'")
+            series.append(block(points))
+        for kernel in KERNELS:
+            name = kernel.split("/")[0]
+            points = [(m, r["ns_per_element"]) for m in SIZES
+                      for r in [row(rows, kernel, shape, m)] if r]
+            if points:
+                dash = " dt 2" if kernel.endswith("/t2") else ""
+                plots.append(f"'-' using 1:2 with linespoints lw 2{dash} lc rgb '{COLOR[name]}' "
+                             f"title '{kernel}'")
+                series.append(block(points))
+        if plots:
+            script.append(f"set title '{shape}'\nplot " + ", ".join(plots))
+            script.append("".join(series).rstrip("\n"))
+    script.append("unset multiplot")
+    gnuplot("\n".join(script) + "\n")
+
+
+def machine_mapping(folder):
+    path = os.path.join(folder, "machine_mapping.txt")
+    if not os.path.exists(path):
+        return ["The machine these figures came from was not recorded."]
+    with open(path) as f:
+        return (["Measured on (`machine_mapping.txt`, from lscpu):", "", "```"] +
+                f.read().strip().splitlines() + ["```"])
+
+
+def write(folder, out_dir):
+    """Writes mapping.md (and mapping.png) into out_dir from the results in
+    folder; returns the markdown, or None where there are none."""
+    path = os.path.join(folder, "results_mapping.json")
+    if not os.path.exists(path):
+        return None
+    rows = load_named(path)
+    lines = ["# Whole mappings", ""] + machine_mapping(folder)
+    lines += ["", "## Time over the floor"] + size_tables(rows)
+    for m in SIZES[-2:]:
+        lines += ns_table(rows, m)
+    lines += ["", "## Two threads"] + threads_table(rows)
+    lines += ["", "## Targets"] + targets(rows, SIZES[-1])
+    whole = os.path.join(folder, "whole32.txt")
+    if os.path.exists(whole):
+        with open(whole) as f:
+            lines += ["", "## Every cycle of a 32-bit function", "", "```"] + \
+                f.read().strip().splitlines() + ["```"]
+    plot(rows, os.path.join(out_dir, "mapping.png"))
+    text = "\n".join(lines) + "\n"
+    with open(os.path.join(out_dir, "mapping.md"), "w") as f:
+        f.write(text)
+    return text
