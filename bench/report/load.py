@@ -126,12 +126,12 @@ def fmt(value, digits=2):
     return "" if value is None else f"{value:.{digits}f}"
 
 
-def machine(folder):
+def machine(folder, name="machine.txt"):
     """The lines that say which machine the results in folder came from, as
-    bench/run recorded it in machine.txt."""
-    path = os.path.join(folder, "machine.txt")
+    bench/run recorded it in name (machine.txt unless a stage has its own)."""
+    path = os.path.join(folder, name)
     if not os.path.exists(path):
         return ["The machine these figures came from was not recorded."]
     with open(path) as f:
-        return (["Measured on (`machine.txt`, from lscpu):", "", "```"] +
+        return ([f"Measured on (`{name}`, from lscpu):", "", "```"] +
                 f.read().strip().splitlines() + ["```"])

@@ -4,6 +4,7 @@ results_mapping.json and whole32.txt, with the machine they ran on
 floor; intervals are the 95% intervals of the median ratio."""
 import os
 
+from .load import machine
 from .plots import block, gnuplot
 from .short import cell, load_named
 
@@ -143,15 +144,6 @@ def plot(rows, out_png):
     gnuplot("\n".join(script) + "\n")
 
 
-def machine_mapping(folder):
-    path = os.path.join(folder, "machine_mapping.txt")
-    if not os.path.exists(path):
-        return ["The machine these figures came from was not recorded."]
-    with open(path) as f:
-        return (["Measured on (`machine_mapping.txt`, from lscpu):", "", "```"] +
-                f.read().strip().splitlines() + ["```"])
-
-
 def write(folder, out_dir):
     """Writes mapping.md (and mapping.png) into out_dir from the results in
     folder; returns the markdown, or None where there are none."""
@@ -159,7 +151,7 @@ def write(folder, out_dir):
     if not os.path.exists(path):
         return None
     rows = load_named(path)
-    lines = ["# Whole mappings", ""] + machine_mapping(folder)
+    lines = ["# Whole mappings", ""] + machine(folder, "machine_mapping.txt")
     lines += ["", "## Time over the floor"] + size_tables(rows)
     for m in SIZES[-2:]:
         lines += ns_table(rows, m)
