@@ -102,7 +102,7 @@ int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_fli
     while (active > 0) {
         for (size_t i = 0; i < active;) {
             cursors[i] = cursors[i]->next;
-            cycle::detail::prefetchNode(cursors[i]);
+            cycle::detail::prefetchLine(cursors[i]);
             moves++;
             if (--left[i] > 0) {
                 i++;

@@ -52,22 +52,15 @@ std::vector<Loop<Index>> colourAll(const Map& map, uint64_t m, unsigned threads)
     std::vector<uint8_t> marks(m, UNSEEN);
     threads = threadsFor(threads, m, ELEMENTS_PER_THREAD);
     std::vector<std::vector<FoundLoop>> found(threads);
-    if (threads == 1) {
-        Colouring<Map> colouring{map, marks.data(), m, 0, 0, false, found[0], {}, {}, 0};
-        initColouring(colouring, 1, WALK_IDS);
-        colourRange<false>(colouring, 0, m);
-    } else {
+    if (threads > 1) {
         const int ids = WALK_IDS / static_cast<int>(threads);
         onThreads(threads, [&](unsigned t) {
-            Colouring<Map> colouring{map, marks.data(), m, 0, 0, false, found[t], {}, {}, 0};
-            initColouring(colouring, static_cast<uint8_t>(1 + t * ids),
-                          static_cast<uint8_t>((t + 1) * ids));
-            colourRange<true>(colouring, m * t / threads, m * (t + 1) / threads);
+            colourBlock<true>(map, marks.data(), m, found[t], static_cast<uint8_t>(1 + t * ids),
+                              static_cast<uint8_t>((t + 1) * ids), false, m * t / threads,
+                              m * (t + 1) / threads);
         });
-        Colouring<Map> colouring{map, marks.data(), m, 0, 0, true, found[0], {}, {}, 0};
-        initColouring(colouring, 1, WALK_IDS);
-        colourRange<false>(colouring, 0, m);
     }
+    colourBlock<false>(map, marks.data(), m, found[0], 1, WALK_IDS, threads > 1, 0, m);
     std::vector<Loop<Index>> loops;
     for (const std::vector<FoundLoop>& part : found) {
         for (const FoundLoop& loop : part) {

@@ -101,16 +101,6 @@ template <typename Map> struct Colouring {
     int free_count;
 };
 
-template <typename Map>
-void initColouring(Colouring<Map>& colouring, uint8_t first_id, uint8_t last_id) {
-    colouring.first_id = first_id;
-    colouring.last_id = last_id;
-    colouring.free_count = 0;
-    for (int id = last_id; id >= first_id; id--) {
-        colouring.free_ids[colouring.free_count++] = static_cast<uint8_t>(id);
-    }
-}
-
 template <typename Map> bool isUnseen(const Colouring<Map>& colouring, uint8_t mark) {
     return mark == UNSEEN || (colouring.deferred_is_unseen && mark == DEFERRED);
 }
@@ -323,6 +313,21 @@ void colourRange(Colouring<Map>& colouring, uint64_t from, uint64_t to) {
             ahead[i] = ahead[active];
         }
     }
+}
+
+// Colours map from the starts in [from, to) with the ids first_id to
+// last_id, adding the cycles found to found; deferred_is_unseen for the
+// single-threaded round after several threads.
+template <bool Shared, typename Map>
+void colourBlock(const Map& map, uint8_t* marks, uint64_t m, std::vector<FoundLoop>& found,
+                 uint8_t first_id, uint8_t last_id, bool deferred_is_unseen, uint64_t from,
+                 uint64_t to) {
+    Colouring<Map> colouring{map,   marks, m,  first_id, last_id, deferred_is_unseen,
+                             found, {},    {}, 0};
+    for (int id = last_id; id >= first_id; id--) {
+        colouring.free_ids[colouring.free_count++] = static_cast<uint8_t>(id);
+    }
+    colourRange<Shared>(colouring, from, to);
 }
 
 } // namespace detail

@@ -26,7 +26,8 @@ template <typename Index> uint64_t elementOf(Index value, uint64_t m) {
     return element < m ? element : m;
 }
 
-// Asks for the cache line at address ahead of its use; never faults.
+// Asks for the cache line at address ahead of its use; never faults, so a
+// null or past-the-end address is harmless.
 inline void prefetchLine(const void* address) {
 #if defined(__GNUC__) || defined(__clang__)
     __builtin_prefetch(address);

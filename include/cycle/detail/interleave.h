@@ -9,6 +9,7 @@
 #ifndef CYCLE_DETAIL_INTERLEAVE_H
 #define CYCLE_DETAIL_INTERLEAVE_H
 
+#include "elements.h"
 #include "tally.h"
 
 #include <cstddef>
@@ -31,19 +32,6 @@ template <typename Node> struct Cursors {
     int64_t stretch[MOST_IN_FLIGHT];
     size_t list[MOST_IN_FLIGHT];
 };
-
-// Asks for node's cache line ahead of the next round, when the cursor will
-// call next on it. A prefetch retires at once, so unlike a load it does not
-// hold the core's window of instructions, and a group of cursors keeps as
-// many misses in flight as the memory system takes. A null node is never
-// read; prefetching it is harmless.
-template <typename Node> void prefetchNode(const Node* node) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(node);
-#else
-    (void)node;
-#endif
-}
 
 // Starts cursor i on the next list with a non-null head, deciding empty lists
 // on the way; returns false when none is left.
@@ -94,7 +82,11 @@ void checkEach(const Node* const* heads, size_t count, Next& next, bool* cyclic,
     while (active > 0) {
         for (size_t i = 0; i < active;) {
             const Node* runner = next(cursors.runner[i]);
-            prefetchNode(runner);
+            // Asked for ahead of the next round, when this cursor calls next
+            // on it; a prefetch retires at once, so unlike a load it does not
+            // hold the core's window, and the group keeps as many misses in
+            // flight as the memory system takes. A null node is harmless.
+            prefetchLine(runner);
             moves++;
             if (runner != nullptr && runner != cursors.tortoise[i] &&
                 runner != cursors.previous[i]) {
