@@ -13,6 +13,15 @@ template <typename Counts> int traverse(BenchList list, Counts& counts) {
     return node != nullptr;
 }
 
+template <typename Counts> int walk(BenchList list, Counts& counts) {
+    int64_t moves = 0;
+    for (const Node* node = list.head; node != nullptr; node = node->next) {
+        moves++;
+    }
+    countMoves(counts, moves, moves);
+    return moves != list.n;
+}
+
 // The sum is returned through a test the compiler cannot fold, so that every
 // load stays; values are positive, so the sum is never negative.
 template <typename Counts> int stream(BenchList list, Counts&) {
@@ -138,17 +147,6 @@ template int64_t walkMany(const ManyLists&, size_t, size_t, size_t, StepCounts&)
 template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, NoCounts&);
 template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, StepCounts&);
 
-// Runs detect on every list in turn, inlined into the loop as a caller's
-// own code would have it; returns how many it called cyclic.
-template <typename Counts, typename Detect>
-static int64_t eachInTurn(const ShortLists& lists, Counts& counts, Detect detect) {
-    int64_t cyclic = 0;
-    for (Node* head : lists.heads) {
-        cyclic += detect(BenchList{head, nullptr, lists.n}, counts);
-    }
-    return cyclic;
-}
-
 // The programs' hare walk, inlined where the list is.
 template <typename Counts> static int hareInline(BenchList list, Counts& counts) {
     auto next = nextLink;
@@ -156,21 +154,33 @@ template <typename Counts> static int hareInline(BenchList list, Counts& counts)
         cycle::detail::floydWalk(static_cast<const Node*>(list.head), next, counts));
 }
 
-#define SHORT_KERNEL(name, detector)                                                               \
-    template <typename Counts> int64_t name(ShortLists& lists, Counts& counts) {                   \
-        return eachInTurn(lists, counts,                                                           \
-                          [](BenchList list, Counts& c) { return detector(list, c); });            \
+// A short-list kernel: checked, an expression of list, next and the counts c,
+// run on every list in turn in the loop a caller would write, so that the
+// detector inlines there; returns how many lists it called cyclic.
+#define SHORT_KERNEL(name, checked)                                                                \
+    template <typename Counts> int64_t name(ShortLists& lists, Counts& c) {                        \
+        auto next = nextLink;                                                                      \
+        (void)next;                                                                                \
+        int64_t cyclic = 0;                                                                        \
+        for (size_t i = 0; i < lists.heads.size(); i++) {                                          \
+            const BenchList list{lists.heads[i], nullptr, lists.lengths[i]};                       \
+            cyclic += static_cast<int>(checked);                                                   \
+        }                                                                                          \
+        return cyclic;                                                                             \
     }                                                                                              \
     template int64_t name(ShortLists&, NoCounts&);                                                 \
     template int64_t name(ShortLists&, StepCounts&);
 
-SHORT_KERNEL(shortTraverse, traverse)
-SHORT_KERNEL(shortHare, hareInline)
-SHORT_KERNEL(shortBrent, brent)
-SHORT_KERNEL(shortNivasch, nivasch)
-SHORT_KERNEL(shortHascycle, hascycle)
-SHORT_KERNEL(shortHascycleFnptr, hascycleFnptr)
-SHORT_KERNEL(shortFindcycle, findcycle)
+SHORT_KERNEL(shortTraverse, traverse(list, c))
+SHORT_KERNEL(shortWalk, walk(list, c))
+SHORT_KERNEL(shortHare, hareInline(list, c))
+SHORT_KERNEL(shortBrent, cycle::detail::brentWalk(static_cast<const Node*>(list.head), next, c))
+SHORT_KERNEL(shortNivasch, nivasch(list, c))
+SHORT_KERNEL(shortHascycle, cycle::detail::hasCycle(static_cast<const Node*>(list.head), next, c))
+SHORT_KERNEL(shortHascycleFnptr, hascycleFnptr(list, c))
+SHORT_KERNEL(shortFindcycle,
+             cycle::detail::findCycle(static_cast<const Node*>(list.head), next, c).entry !=
+                 nullptr)
 
 template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts) {
     auto next = nextLink;
@@ -191,6 +201,7 @@ template int64_t shortEach(ShortLists&, StepCounts&);
     template int detector(BenchList, StepCounts&);
 
 INSTANTIATE_FOR_BOTH_COUNTS(traverse)
+INSTANTIATE_FOR_BOTH_COUNTS(walk)
 INSTANTIATE_FOR_BOTH_COUNTS(stream)
 INSTANTIATE_FOR_BOTH_COUNTS(trail)
 INSTANTIATE_FOR_BOTH_COUNTS(brent)

@@ -18,6 +18,12 @@ constexpr auto nextLink = [](const Node* node) -> const Node* { return node->nex
 // knows n, so the only test per step is the counter's.
 template <typename Counts> int traverse(BenchList list, Counts& counts);
 
+// The floor a user's own code sets: a walk to nullptr, each step testing the
+// node it loaded, as an assertion that a list ends would walk it. It returns
+// 0 when it walked list.n nodes (so its loads feed the verdict); it never
+// ends on a cyclic list, so it runs on linear lists alone.
+template <typename Counts> int walk(BenchList list, Counts& counts);
+
 // The limit when nothing waits on a pointer: the sum of every val, visiting
 // the nodes in list order through the order array instead of the links. Only
 // meaningful on a linear list, which it always calls linear.
@@ -61,6 +67,7 @@ void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_fligh
 // of lists in turn, and returns how many it called cyclic. shortEach checks
 // them all at once with cycle::hasCycleEach (its default lists in flight).
 template <typename Counts> int64_t shortTraverse(ShortLists& lists, Counts& counts);
+template <typename Counts> int64_t shortWalk(ShortLists& lists, Counts& counts);
 template <typename Counts> int64_t shortHare(ShortLists& lists, Counts& counts);
 template <typename Counts> int64_t shortBrent(ShortLists& lists, Counts& counts);
 template <typename Counts> int64_t shortNivasch(ShortLists& lists, Counts& counts);

@@ -36,7 +36,8 @@ const int64_t LIST_COUNTS[] = {16, 1024, 65536};
 const int64_t IN_FLIGHT[] = {1, 2, 4, 8, 16, 32, 64};
 const int64_t TWO_THREADS_IN_FLIGHT[] = {8, 16, 32};
 const int64_t SHORT_SIZES[] = {1, 2, 4, 8, 16, 32, 64, 128, 256, 512};
-const ShortShape SHORT_SHAPES[] = {SHORT_LINEAR, SHORT_HEAD, SHORT_RANDOM};
+const ShortShape SHORT_SHAPES[] = {SHORT_LINEAR, SHORT_HEAD, SHORT_RANDOM, SHORT_MIXED,
+                                   SHORT_MIXED_HEAD};
 const int64_t FNPTR_SIZE = 1000000;
 
 // The period rows: each function over these bit widths.
@@ -97,6 +98,9 @@ void registerShort() {
         for (ShortShape shape : SHORT_SHAPES) {
             for (int64_t n : SHORT_SIZES) {
                 for (size_t i = 0; i < SHORT_KERNEL_COUNT; i++) {
+                    if (SHORT_KERNELS[i].linear_only && !shortShapeLinear(shape)) {
+                        continue;
+                    }
                     std::string name = std::string("short/") + SHORT_KERNELS[i].name + "/" +
                                        layout.name + "/" + shortShapeName(shape) + "/" +
                                        std::to_string(n);

@@ -35,13 +35,14 @@ const Kernel KERNELS[] = {
 const size_t KERNEL_COUNT = sizeof(KERNELS) / sizeof(KERNELS[0]);
 
 const ShortKernel SHORT_KERNELS[] = {
-    {"traverse", shortTraverse, shortTraverse},
-    {"hascycle", shortHascycle, shortHascycle},
-    {"hascycle_fnptr", shortHascycleFnptr, shortHascycleFnptr},
-    {"findcycle", shortFindcycle, shortFindcycle},
-    {"brent", shortBrent, shortBrent},
-    {"hare", shortHare, shortHare},
-    {"nivasch", shortNivasch, shortNivasch},
-    {"each", shortEach, shortEach},
+    {"traverse", shortTraverse, shortTraverse, false},
+    {"walk", shortWalk, shortWalk, true},
+    {"hascycle", shortHascycle, shortHascycle, false},
+    {"hascycle_fnptr", shortHascycleFnptr, shortHascycleFnptr, false},
+    {"findcycle", shortFindcycle, shortFindcycle, false},
+    {"brent", shortBrent, shortBrent, false},
+    {"hare", shortHare, shortHare, false},
+    {"nivasch", shortNivasch, shortNivasch, false},
+    {"each", shortEach, shortEach, false},
 };
 const size_t SHORT_KERNEL_COUNT = sizeof(SHORT_KERNELS) / sizeof(SHORT_KERNELS[0]);

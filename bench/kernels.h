@@ -26,6 +26,7 @@ struct ShortKernel {
     const char* name;
     int64_t (*check)(ShortLists& lists, NoCounts& counts);
     int64_t (*count)(ShortLists& lists, StepCounts& counts);
+    bool linear_only; // measured on linear lists alone
 };
 
 extern const ShortKernel SHORT_KERNELS[];

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -19,37 +20,53 @@ static double nanosecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::nano>(Clock::now() - start).count();
 }
 
+// A second floor a row may be paired with: its call, timed like the
+// floor's, and the name its counters take (<name>_ratio, <name>_<unit>).
+struct SecondFloor {
+    const char* name;
+    std::function<double(bool&)> call;
+};
+
 // Takes paired rounds as the sampling plan says: each round times one call
-// of kernel and one of floor (each returns its nanoseconds and clears right
-// on a wrong verdict), in alternating order, so that their ratio compares
-// calls made moments apart. nodes_of(round) is called first in each round
-// and gives the nodes a call of that round covers; the counters are per
-// node, the time's named unit, and the benchmark's time is per call.
+// of kernel and one of floor (and of second, if given; each returns its
+// nanoseconds and clears right on a wrong verdict), in an order that turns
+// from round to round, so that their ratios compare calls made moments
+// apart. nodes_of(round) is called first in each round and gives the nodes a
+// call of that round covers; the counters are per node, the time's named
+// unit, and the benchmark's time is per call.
 template <typename NodesOf, typename KernelCall, typename FloorCall>
 static void sampleRounds(benchmark::State& state, NodesOf nodes_of, KernelCall kernel,
-                         FloorCall floor, const char* unit = "ns_per_node") {
+                         FloorCall floor, const char* unit = "ns_per_node",
+                         const SecondFloor* second = nullptr) {
     std::vector<double> kernel_ns;
     std::vector<double> floor_ns;
     std::vector<double> ratios;
+    std::vector<double> second_ns;
+    std::vector<double> second_ratios;
     double kernel_total_ns = 0;
     double last_kernel_ns = 0;
     bool met = false;
     auto take = [&]() {
         const double nodes = nodes_of(ratios.size());
         bool right = true;
-        bool floor_first = ratios.size() % 2 == 0;
-        double floor_time = floor_first ? floor(right) : 0;
-        double kernel_time = kernel(right);
-        if (!floor_first) {
-            floor_time = floor(right);
+        const size_t calls = second != nullptr ? 3 : 2;
+        double times[3] = {0, 0, 0}; // kernel, floor, second
+        for (size_t i = 0; i < calls; i++) {
+            const size_t which = (i + ratios.size()) % calls;
+            times[which] = which == 0 ? kernel(right) : which == 1 ? floor(right) : second->call(right);
         }
         if (!right) {
             state.SkipWithError("wrong verdict");
             return false;
         }
+        const double kernel_time = times[0];
         kernel_ns.push_back(kernel_time / nodes);
-        floor_ns.push_back(floor_time / nodes);
-        ratios.push_back(kernel_time / floor_time);
+        floor_ns.push_back(times[1] / nodes);
+        ratios.push_back(kernel_time / times[1]);
+        if (second != nullptr) {
+            second_ns.push_back(times[2] / nodes);
+            second_ratios.push_back(kernel_time / times[2]);
+        }
         kernel_total_ns += kernel_time;
         last_kernel_ns = kernel_time;
         return true;
@@ -81,6 +98,10 @@ static void sampleRounds(benchmark::State& state, NodesOf nodes_of, KernelCall k
     report(unit, kernel_ns);
     report("floor_ratio", ratios);
     state.counters[std::string("floor_") + unit] = medianInterval(floor_ns).median;
+    if (second != nullptr) {
+        report((std::string(second->name) + "_ratio").c_str(), second_ratios);
+        state.counters[std::string(second->name) + "_" + unit] = medianInterval(second_ns).median;
+    }
     state.counters["rounds"] = static_cast<double>(ratios.size());
     state.counters["outlier_rounds"] = static_cast<double>(countOutliers(ratios));
     if (plan.ci_target > 0) {
@@ -223,11 +244,18 @@ void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortS
         return ns;
     };
     const double list_count = static_cast<double>(lists.heads.size());
+    int64_t nodes = 0;
+    for (int64_t length : lists.lengths) {
+        nodes += length;
+    }
+    const SecondFloor walk_floor{"walk",
+                                 [&](bool& right) { return call(shortWalk<NoCounts>, right); }};
     sampleRounds(
         state, everyRound(list_count), [&](bool& right) { return call(kernel.check, right); },
-        [&](bool& right) { return call(shortTraverse<NoCounts>, right); }, "ns_per_list");
+        [&](bool& right) { return call(shortTraverse<NoCounts>, right); }, "ns_per_list",
+        shortShapeLinear(shape) ? &walk_floor : nullptr);
     state.counters["moves_per_node"] =
-        static_cast<double>(counts.moves) / (list_count * static_cast<double>(n));
+        static_cast<double>(counts.moves) / static_cast<double>(nodes);
 }
 
 // The starts of a period row, and the truth for each, from the textbook

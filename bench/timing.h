@@ -52,9 +52,11 @@ void runMany(benchmark::State& state, Layout layout, int64_t list_count, int64_t
 void runPages(benchmark::State& state, Layout layout, int64_t n);
 
 // Runs kernel over the short lists of n nodes in layout's order and shape,
-// paired round by round with the traverse floor over the same lists; the
-// lists stay warm between calls. Counters as runKernel's, but the time is
-// per list: ns_per_list and floor_ns_per_list; moves_per_node is per node.
+// paired round by round with the traverse floor over the same lists and, on
+// linear shapes, with the walk to nullptr too; the lists stay warm between
+// calls. Counters as runKernel's, but the time is per list: ns_per_list and
+// floor_ns_per_list, and walk_ratio (with _lo, _hi) and walk_ns_per_list on
+// linear shapes; moves_per_node is per node.
 void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortShape shape,
               int64_t n);
 

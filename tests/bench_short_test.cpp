@@ -33,28 +33,47 @@ struct ShortCase {
 
 class ShortRows : public testing::TestWithParam<ShortCase> {};
 
-// Each list has n nodes of its own; its tail goes nowhere, to its own head,
-// or to a node of its own list; no node is in two lists.
-TEST_P(ShortRows, LinkListsOfNNodesInTheirShape) {
+// Each list has its own nodes, n of them, or for the mixed shapes a length
+// from 1 to 2n - 1 that varies from list to list; its tail goes nowhere, to
+// its own head, or to a node of its own list; no node is in two lists.
+TEST_P(ShortRows, LinkListsInTheirShape) {
     const ShortCase c = GetParam();
     ShortLists lists =
         linkShort({c.scattered ? "scattered" : "sequential", c.scattered, false}, c.shape, c.n);
-    ASSERT_EQ(static_cast<int64_t>(lists.heads.size()), SHORT_NODES / c.n);
-    EXPECT_EQ(lists.cyclic, c.shape == SHORT_LINEAR ? 0 : static_cast<int64_t>(lists.heads.size()));
+    const bool mixed = c.shape == SHORT_MIXED || c.shape == SHORT_MIXED_HEAD;
+    ASSERT_EQ(lists.lengths.size(), lists.heads.size());
+    if (!mixed) {
+        ASSERT_EQ(static_cast<int64_t>(lists.heads.size()), SHORT_NODES / c.n);
+    }
+    EXPECT_EQ(lists.cyclic, shortShapeLinear(c.shape) ? 0 : static_cast<int64_t>(lists.heads.size()));
     std::set<const Node*> seen;
-    for (const Node* head : lists.heads) {
-        std::vector<const Node*> nodes = walk(head, c.n);
-        ASSERT_EQ(static_cast<int64_t>(nodes.size()), c.n);
+    std::set<int64_t> lengths;
+    for (size_t i = 0; i < lists.heads.size(); i++) {
+        const Node* head = lists.heads[i];
+        const int64_t length = lists.lengths[i];
+        ASSERT_GE(length, 1);
+        ASSERT_LE(length, mixed ? 2 * c.n - 1 : c.n);
+        lengths.insert(length);
+        std::vector<const Node*> nodes = walk(head, length);
+        ASSERT_EQ(static_cast<int64_t>(nodes.size()), length);
         const Node* after_tail = nodes.back()->next;
-        if (c.shape == SHORT_LINEAR) {
+        if (shortShapeLinear(c.shape)) {
             EXPECT_EQ(after_tail, nullptr);
-        } else if (c.shape == SHORT_HEAD) {
+        } else if (c.shape == SHORT_HEAD || c.shape == SHORT_MIXED_HEAD) {
             EXPECT_EQ(after_tail, head);
         } else {
             EXPECT_NE(std::find(nodes.begin(), nodes.end(), after_tail), nodes.end());
         }
         for (const Node* node : nodes) {
             EXPECT_TRUE(seen.insert(node).second) << "a node in two lists";
+        }
+    }
+    if (mixed) {
+        // Lists use the node set up to the last whole one; where there are
+        // many lists a length, every length from 1 to 2n - 1 turns up.
+        EXPECT_GT(static_cast<int64_t>(seen.size()), SHORT_NODES - 2 * c.n);
+        if (c.n <= 16) {
+            EXPECT_EQ(static_cast<int64_t>(lengths.size()), 2 * c.n - 1);
         }
     }
 }
@@ -67,12 +86,19 @@ TEST_P(ShortRows, EveryKernelGivesEveryVerdict) {
     ShortLists lists =
         linkShort({c.scattered ? "scattered" : "sequential", c.scattered, false}, c.shape, c.n);
     for (size_t i = 0; i < SHORT_KERNEL_COUNT; i++) {
+        if (SHORT_KERNELS[i].linear_only && !shortShapeLinear(c.shape)) {
+            continue;
+        }
         NoCounts none;
         StepCounts counts;
         EXPECT_EQ(SHORT_KERNELS[i].check(lists, none), lists.cyclic) << SHORT_KERNELS[i].name;
         EXPECT_EQ(SHORT_KERNELS[i].count(lists, counts), lists.cyclic) << SHORT_KERNELS[i].name;
         if (std::strcmp(SHORT_KERNELS[i].name, "hare") != 0) {
-            EXPECT_GE(counts.moves, static_cast<int64_t>(lists.heads.size()) * c.n)
+            int64_t nodes = 0;
+            for (int64_t length : lists.lengths) {
+                nodes += length;
+            }
+            EXPECT_GE(counts.moves, nodes)
                 << SHORT_KERNELS[i].name << ": fewer moves than nodes";
         }
     }
@@ -84,7 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ShortCase{false, SHORT_RANDOM, 1}, ShortCase{true, SHORT_RANDOM, 2},
                     ShortCase{false, SHORT_HEAD, 7}, ShortCase{true, SHORT_LINEAR, 64},
                     ShortCase{false, SHORT_RANDOM, 300}, ShortCase{true, SHORT_HEAD, 512},
-                    ShortCase{true, SHORT_RANDOM, 512}));
+                    ShortCase{true, SHORT_RANDOM, 512}, ShortCase{false, SHORT_MIXED, 1},
+                    ShortCase{true, SHORT_MIXED, 8}, ShortCase{false, SHORT_MIXED_HEAD, 3},
+                    ShortCase{true, SHORT_MIXED_HEAD, 300}));
 
 // mu, lambda and the entry of the sequence from start under f, from the
 // first position of every value.

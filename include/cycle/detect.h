@@ -5,8 +5,10 @@
 // or Node*), or nullptr at the end of a linear list. None calls next on
 // nullptr, none writes to the list, none allocates, and none throws unless
 // next does. In the bounds, mu is the number of nodes before the cycle and
-// lambda its length, so that a cyclic list has mu + lambda nodes; a linear
-// list of n nodes costs n calls of next (floyd: about 1.5 n).
+// lambda its length, so that a cyclic list has mu + lambda nodes. A linear
+// list of n nodes costs n calls of next (brent, nivasch), n + min(n - 1,
+// 224) / 2 (hasCycle, findCycle: a trailing cursor over the first 224
+// nodes), or about 1.5 n (floyd).
 //
 //     bool looped = cycle::hasCycle(head, [](const Item* item) { return item->next; });
 #ifndef CYCLE_DETECT_H
@@ -42,42 +44,47 @@ using ListCheckpoints = Checkpoints<const Node*, LIST_SLOTS, LIST_TABLE_BITS, LI
 
 // hasCycle with a tally.
 template <typename Node, typename Next, typename Tally>
-bool hasCycle(const Node* head, Next& next, Tally& tally) {
+CYCLE_ALWAYS_INLINE bool hasCycle(const Node* head, Next& next, Tally& tally) {
     if (head == nullptr) {
         return false;
     }
     ListSteps<Node, Next> steps{next};
     ListCheckpoints<Node> marks;
-    return sightRepeat(head, steps, marks, NO_LIMIT, tally).repeat >= 0;
+    const Node* met = nullptr;
+    return sightListRepeat(head, steps, marks, met, tally).repeat >= 0;
 }
 
 // findCycle with a tally.
 template <typename Node, typename Next, typename Tally>
-Cycle<Node> findCycle(const Node* head, Next& next, Tally& tally) {
+CYCLE_ALWAYS_INLINE Cycle<Node> findCycle(const Node* head, Next& next, Tally& tally) {
     if (head == nullptr) {
         return {nullptr, 0, 0};
     }
     ListSteps<Node, Next> steps{next};
     ListCheckpoints<Node> marks;
-    Sighting seen = sightRepeat(head, steps, marks, NO_LIMIT, tally);
+    const Node* met = nullptr;
+    Sighting seen = sightListRepeat(head, steps, marks, met, tally);
     if (seen.repeat < 0) {
         return {nullptr, seen.position, 0};
     }
-    Located<const Node*> found = locateCycle(steps, marks, seen, tally);
+    Located<const Node*> found = seen.position <= LIST_STRETCH
+                                     ? locateMeeting(steps, head, met, tally)
+                                     : locateCycle(steps, marks, seen, tally);
     return {found.entry, found.mu, found.lambda};
 }
 
 } // namespace detail
 
-// True if the list from head is cyclic: the recommended detector. One
-// cursor; up to 248 nodes Brent's method with two tortoises in registers,
-// then a table of checkpoints; 2 KiB on the stack. At most
-// 2 max(mu, lambda) + lambda calls of next; past 248 nodes typically
-// mu + lambda and under one gap more, the gap 32 or a 31st of the calls.
-// Pass next as a lambda or a function object: a pointer to a function is
-// called through the pointer, which GCC does not inline at -O2 (1.2x the
-// time at a million nodes in cache, measured); wrap it in a lambda instead.
-template <typename Node, typename Next> bool hasCycle(const Node* head, Next next) {
+// True if the list from head is cyclic: the recommended detector, as cheap
+// as a walk to the end on lists of every length. Up to 224 nodes the hare's
+// walk, inlined here: a fast cursor and a slow one trailing at half speed;
+// then, out of line, one cursor and a table of checkpoints. 2 KiB on the
+// stack. On a cycle, at most 3 (mu + lambda) calls of next when mu + lambda
+// <= 112, else at most max(2 max(mu, lambda), 224) + lambda + 112; past 224
+// nodes typically mu + lambda + 112 and under one gap more, the gap 32 or a
+// 31st of the calls. No threads.
+template <typename Node, typename Next>
+CYCLE_ALWAYS_INLINE bool hasCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::hasCycle(head, next, none);
 }
@@ -108,11 +115,13 @@ template <typename Node, typename Next> bool nivasch(const Node* head, Next next
 }
 
 // The cycle of the list from head: its entry, mu and lambda, exact. 2 KiB
-// on the stack, as hasCycle. At most hasCycle's calls plus under 11 gaps
-// (a gap is 8 up to 248 calls, then 32 or a 31st of the calls) to locate the
-// entry, plus at most 248 when mu <= 248; typically mu + lambda and a few
-// gaps.
-template <typename Node, typename Next> Cycle<Node> findCycle(const Node* head, Next next) {
+// on the stack, as hasCycle, and its walk. Then, where the cursors met within
+// the first 224 nodes, at most 2 mu + lambda more calls (Floyd's second
+// walk, then once round); otherwise under 11 gaps (a gap is 32, or a 31st of
+// hasCycle's calls) to locate the entry, plus at most 224 when mu <= 224;
+// typically mu + lambda and a few gaps. No threads.
+template <typename Node, typename Next>
+CYCLE_ALWAYS_INLINE Cycle<Node> findCycle(const Node* head, Next next) {
     detail::NoTally none;
     return detail::findCycle(head, next, none);
 }

@@ -4,6 +4,8 @@
 // Build and run (CI does, for a short fixed time):
 //   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -Iinclude \
 //       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
+#include "../call_bounds.h"
+
 #include <cycle/detect.h>
 
 #include <algorithm>
@@ -47,9 +49,6 @@ template <typename F> auto counted(F f, int64_t& calls) {
     };
 }
 
-int64_t brentBound(int64_t mu, int64_t lambda) {
-    return 2 * std::max(mu, lambda) + lambda;
-}
 
 // The first position of every value of the sequence from start under table,
 // until one comes back: mu and lambda.
@@ -96,7 +95,8 @@ void checkList(Bytes& bytes) {
     const int64_t lambda = cyclic ? n - k : 0;
     int64_t sighting = 0;
     check(cycle::hasCycle(head, counted(next, sighting)) == cyclic);
-    check(sighting <= (cyclic ? brentBound(mu, lambda) : n));
+    check(sighting == hasCycleLinearCalls(n) || cyclic);
+    check(!cyclic || sighting <= hasCycleBound(mu, lambda));
     int64_t calls = 0;
     check(cycle::floyd(head, counted(next, calls)) == cyclic);
     check(calls <= 3 * (mu + lambda) / (cyclic ? 1 : 2) + 1);
@@ -110,8 +110,7 @@ void checkList(Bytes& bytes) {
     cycle::Cycle<Node> found = cycle::findCycle(head, counted(next, calls));
     check(found.entry == (cyclic ? &pool[order[k]] : nullptr));
     check(found.mu == mu && found.lambda == lambda);
-    const int64_t gap = sighting <= 248 ? 8 : std::max<int64_t>(32, sighting / 31);
-    check(calls <= sighting + 11 * gap + (mu <= 248 ? 248 : 0));
+    check(calls <= findCycleBound(sighting, mu, lambda));
     const Node* heads[3] = {head, nullptr, head};
     bool verdicts[3];
     cycle::hasCycleEach(heads, 3, next, verdicts, 1 + take(bytes, 1) % 70);

@@ -1,22 +1,27 @@
-// The walk behind hasCycle, findCycle and findPeriod: one cursor over a
+// The walk behind hasCycle, findCycle and findPeriod: a cursor over a
 // sequence (the nodes of a list, or the values x, f(x), f(f(x)), ...), and
 // checkpoints: values it passed at known positions, which every step checks.
 //
 // Two stretches, so that short sequences pay nothing for long ones (the
-// constants are named and related below):
-// - up to the stretch's end (position 248 for lists, 56 for values): Brent's
-//   method with two tortoises, in registers: each value is compared with the
-//   start and with the values at the latest two power-of-two positions, and
-//   every 8th value is saved, unchecked;
-// - from there on a table of two-way buckets of the saved values' keys,
-//   indexed by the key's top bits, cleared once, that starts with at most 8
-//   of them. Checkpoints are spaced gap positions apart, gap a power of two
-//   (32 for lists and 8 for values at first); when all slots are full every
-//   other one is dropped and the gap doubles (Sedgewick, Szymanski and Yao's
-//   thinning), so a walk that has entered a cycle comes back to a checkpoint
-//   at most one gap after a lap. A new checkpoint always gets in; the anchor,
-//   the checkpoint at the latest power-of-two position, is never pushed out
-//   but by the next anchor, which keeps Brent's bound whatever the keys.
+// constants are named and related below). The first is inlined where the
+// walk is called, and stores nothing until its first save:
+// - lists, up to position 224: the hare's walk. A fast cursor goes two nodes
+//   a turn and a slow one trails at one (Floyd's tortoise and hare), which
+//   costs a linear list one compare every two nodes beside the tests for
+//   the end; every 32nd node is saved, unchecked;
+// - values, up to position 56: Brent's method with two tortoises, in
+//   registers, each value compared with the start and with the values at the
+//   latest two power-of-two positions, since there a call of f is the cost:
+//   every 8th value is saved, unchecked.
+// The second, out of line: a table of two-way buckets of the saved values'
+// keys, indexed by the key's top bits, cleared once, that starts with the 8
+// saves. Checkpoints are spaced gap positions apart, gap a power of two (32
+// for lists and 8 for values at first); when all slots are full every other
+// one is dropped and the gap doubles (Sedgewick, Szymanski and Yao's
+// thinning), so a walk that has entered a cycle comes back to a checkpoint
+// at most one gap after a lap. A new checkpoint always gets in; the anchor,
+// the checkpoint at the latest power-of-two position, is never pushed out
+// but by the next anchor, which keeps Brent's bound whatever the keys.
 // A key is a 64-bit mix of the value's hash (a list node's address), never
 // 0, which marks an empty way. Equal keys only suggest a repeat: the value
 // itself is compared before the walk stops.
@@ -32,10 +37,11 @@
 // c's again; its key was in the table and c matched, so the walk would have
 // stopped there, unless it stopped earlier: p = r + lambda. (No checkpoint
 // equal to c but later than it can be held before r + lambda.) A checkpoint
-// saved in the register stretch is checked only from the build on, so its
-// lap is the least multiple of lambda that reaches past the stretch; the
-// register values (start and tortoises) are checked at every step, so their
-// laps are lambda.
+// saved in the first stretch is checked only from the build on, so its lap
+// is the least multiple of lambda that reaches past the stretch; the
+// register values of the values' first stretch (start and tortoises) are
+// checked at every step, so their laps are lambda. The hare's meeting is
+// located on its own (locateMeeting).
 #ifndef CYCLE_DETAIL_CHECKPOINTS_H
 #define CYCLE_DETAIL_CHECKPOINTS_H
 
@@ -48,6 +54,16 @@
 #include <type_traits>
 #include <utility>
 
+// The walk's register stretch is inlined where it is called, whatever the
+// compiler's size estimate, and its table stretch kept out of line.
+#if defined(__GNUC__) || defined(__clang__)
+#define CYCLE_ALWAYS_INLINE inline __attribute__((always_inline))
+#define CYCLE_NOINLINE __attribute__((noinline))
+#else
+#define CYCLE_ALWAYS_INLINE inline
+#define CYCLE_NOINLINE
+#endif
+
 namespace cycle {
 namespace detail {
 
@@ -59,24 +75,23 @@ inline uint64_t spreadKey(uint64_t hash) {
 }
 
 // The walk's constants, named once, with the relations between them:
-// - SAVE_GAP: the register stretch saves every 8th value.
-// - LIST_STRETCH, VALUE_STRETCH: where the register stretch ends and the
-//   table is built, a whole number of save gaps. Lists wait until 248:
-//   building a table at 56 cost more time than its probes saved below a few
-//   hundred nodes, as measured. Values build it at 56, since a call of f
-//   costs more than the walk's own work.
+// - SAVE_GAP: the finest spacing of saves, from which the first gap follows.
+// - LIST_STRETCH, VALUE_STRETCH: where the first stretch ends and the table
+//   is built, a whole number of first gaps. Lists wait until 224 (112 turns
+//   of the hare): building a table at 56 cost more time than its probes
+//   saved below a few hundred nodes, as measured. Values build it at 56,
+//   since a call of f costs more than the walk's own work.
 // - LIST_SLOTS and LIST_TABLE_BITS, VALUE_SLOTS and VALUE_TABLE_BITS: the
 //   checkpoints held (64 for a list, 256 for values) and a table of 2^6 or
 //   2^8 two-way buckets, so that the table is at most half full.
-// - FIRST_CHECKPOINTS: the table starts with at most 8 of the saved values
-//   (every other one dropped until they fit), so its build costs a few
-//   inserts. The first gap between checkpoints follows: firstGap(248) = 32
-//   for lists, firstGap(56) = 8 for values.
+// - FIRST_CHECKPOINTS: the table starts with at most 8 saved values, so
+//   that its build costs a few inserts: the first stretch saves at the
+//   first gap, firstGap(224) = 32 for lists, firstGap(56) = 8 for values.
 // - The gap doubles whenever all slots are full, so past the first gap it is
 //   under a (SLOTS / 2 - 1)th of the position: a 31st for lists, a 127th for
 //   values.
 constexpr int64_t SAVE_GAP = 8;
-constexpr int64_t LIST_STRETCH = 248;
+constexpr int64_t LIST_STRETCH = 224;
 constexpr int64_t VALUE_STRETCH = 56;
 constexpr int LIST_SLOTS = 64;
 constexpr int LIST_TABLE_BITS = 6;
@@ -84,8 +99,9 @@ constexpr int VALUE_SLOTS = 256;
 constexpr int VALUE_TABLE_BITS = 8;
 constexpr int64_t FIRST_CHECKPOINTS = 8;
 
-// The gap between checkpoints when the table is built at stretch: the saves
-// thinned to at most FIRST_CHECKPOINTS.
+// The gap between checkpoints when the table is built at stretch: the least
+// power of two from SAVE_GAP up whose saves over the stretch, from position 0
+// on, number at most FIRST_CHECKPOINTS.
 constexpr int64_t firstGap(int64_t stretch) {
     int64_t gap = SAVE_GAP;
     for (int64_t saved = stretch / SAVE_GAP + 1; saved > FIRST_CHECKPOINTS;
@@ -151,9 +167,9 @@ template <typename T, int Slots, int MostBits, int64_t Stretch = LIST_STRETCH> s
     uint64_t keys[Slots];
     uint64_t table[int64_t{1} << MostBits][2];
     int64_t count = 0;
-    int64_t gap = SAVE_GAP;
-    uint64_t anchor = 0;
-    bool lost = false; // a checkpoint was pushed out of the table
+    int64_t gap = firstGap(Stretch);
+    uint64_t anchor;   // the anchor's key, from the table stretch on
+    bool lost;         // a checkpoint was pushed out of the table, from then on
 
     Checkpoints() = default;
     Checkpoints(const Checkpoints&) = delete;
@@ -296,67 +312,25 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
     return marks.lost ? 3 * limit + reach + SAVE_GAP : limit + reach + SAVE_GAP;
 }
 
-// Walks from start until a value comes round again, the list ends, or, with a
-// limit other than NO_LIMIT, the sequence is known to be longer than limit.
-// The walk is lambda positions past seen.repeat, or a multiple of lambda for
-// a repeat saved in the register stretch (see "Why the lap is lambda"). At
-// most 2 max(mu, lambda) + lambda steps; past the register stretch, mu +
-// lambda plus less than a gap while no checkpoint was pushed out of the
-// table.
+// The table stretch of sightRepeat, out of line so that the register
+// stretch stays small enough to inline where the walk is called: value is
+// the one at position STRETCH, anchor the one at the latest power of two,
+// the checkpoints those of the register stretch. Builds the table and walks
+// on, as sightRepeat says.
 template <typename Steps, typename Marks, typename Tally>
-Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& marks, int64_t limit,
-                     Tally& tally) {
-    using Value = typename Steps::Value;
-    holdCheckpoint(marks, start);
-    const Value first = start;
-    Value value = start;
-    Value anchor = start;
-    Value previous = start;
-    int64_t anchor_at = 0;
-    int64_t previous_at = 0;
-    int64_t position = 0;
-    int64_t event = 1;
-    for (;;) {
-        value = steps.advance(value);
-        position++;
-        if (steps.ended(value)) {
-            countMoves(tally, position, position);
-            return {-1, position};
-        }
-        if (value == anchor || value == previous || value == first) {
-            int64_t repeat = value == anchor ? anchor_at : value == previous ? previous_at : 0;
-            countMoves(tally, position, position);
-            return {repeat, position};
-        }
-        if (position != event) {
-            continue;
-        }
-        if ((position & (position - 1)) == 0) {
-            previous = std::move(anchor);
-            previous_at = anchor_at;
-            anchor = value;
-            anchor_at = position;
-        }
-        if (position % SAVE_GAP == 0) {
-            holdCheckpoint(marks, value);
-        }
-        event = position < SAVE_GAP ? 2 * position : position + SAVE_GAP;
-        if (position == Marks::STRETCH) {
-            break;
-        }
-    }
-
-    while (marks.count > FIRST_CHECKPOINTS) {
-        thinHeld(marks);
-    }
+CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
+                                     const typename Steps::Value& anchor, Steps& steps,
+                                     Marks& marks, int64_t limit, Tally& tally) {
+    int64_t position = Marks::STRETCH;
     for (int64_t i = 0; i < marks.count; i++) {
         marks.keys[i] = steps.key(marks.held[i].value);
     }
     marks.anchor = steps.key(anchor);
+    marks.lost = false;
     buildTable(marks);
     int64_t stop = stopPosition(marks, limit);
     int64_t next_save = marks.count * marks.gap;
-    event = next_save < stop ? next_save : stop;
+    int64_t event = next_save < stop ? next_save : stop;
     for (;;) {
         value = steps.advance(value);
         position++;
@@ -395,6 +369,159 @@ Sighting sightRepeat(const typename Steps::Value& start, Steps& steps, Marks& ma
     return {-1, position};
 }
 
+// Walks from start until a value comes round again, the list ends, or, with a
+// limit other than NO_LIMIT, the sequence is known to be longer than limit.
+// The walk is lambda positions past seen.repeat, or a multiple of lambda for
+// a repeat saved in the register stretch (see "Why the lap is lambda"). At
+// most 2 max(mu, lambda) + lambda steps; past the register stretch, mu +
+// lambda plus less than a gap while no checkpoint was pushed out of the
+// table. The register stretch is inlined where it is called; it stores
+// nothing before position firstGap(STRETCH), so a short list costs its loads
+// and compares alone.
+template <typename Steps, typename Marks, typename Tally>
+CYCLE_ALWAYS_INLINE Sighting sightRepeat(const typename Steps::Value& start, Steps& steps,
+                                         Marks& marks, int64_t limit, Tally& tally) {
+    using Value = typename Steps::Value;
+    constexpr int64_t gap = firstGap(Marks::STRETCH);
+    static_assert(Marks::STRETCH / gap + 1 <= FIRST_CHECKPOINTS, "the saves fit the first table");
+    const Value first = start;
+    Value value = start;
+    Value anchor = start;
+    Value previous = start;
+    int64_t anchor_at = 0;
+    int64_t previous_at = 0;
+    int64_t position = 0;
+    int64_t event = 1;
+    for (;;) {
+        value = steps.advance(value);
+        position++;
+        if (steps.ended(value)) {
+            countMoves(tally, position, position);
+            return {-1, position};
+        }
+        if (value == anchor || value == previous || value == first) {
+            const int64_t repeat = value == anchor ? anchor_at : value == previous ? previous_at : 0;
+            if (marks.count == 0) {
+                holdCheckpoint(marks, first);
+            }
+            countMoves(tally, position, position);
+            return {repeat, position};
+        }
+        if (position != event) {
+            continue;
+        }
+        if ((position & (position - 1)) == 0) {
+            previous = std::move(anchor);
+            previous_at = anchor_at;
+            anchor = value;
+            anchor_at = position;
+        }
+        if (position % gap == 0) {
+            if (marks.count == 0) {
+                holdCheckpoint(marks, first);
+            }
+            holdCheckpoint(marks, value);
+        }
+        if (position == Marks::STRETCH) {
+            break;
+        }
+        event = position < gap ? 2 * position : position + gap;
+        event = event < Marks::STRETCH ? event : Marks::STRETCH;
+    }
+    return tableStretch(std::move(value), anchor, steps, marks, limit, tally);
+}
+
+// The cycle a walk sighted: its first value (entry), mu and lambda.
+template <typename Value> struct Located {
+    Value entry;
+    int64_t mu;
+    int64_t lambda;
+};
+
+// The checkpoint the table stretch takes as its anchor: the one at the
+// latest power of two up to stretch, all of whose saves are gap apart.
+constexpr int64_t anchorIndex(int64_t stretch, int64_t gap) {
+    int64_t power = 1;
+    while (2 * power <= stretch) {
+        power *= 2;
+    }
+    return power / gap;
+}
+
+// The first stretch of a list walk, inlined where the walk is called: the
+// hare's. A fast cursor goes two nodes a turn, up to position STRETCH, and a
+// slow one trails at one (Floyd's tortoise and hare), so that a turn costs
+// the fast cursor's two loads, their two tests and one compare; every 32nd
+// node the fast cursor reaches is saved for the table stretch that follows.
+// A meeting after i turns is a repeat, value(i) == value(2i), so i >= mu and
+// i is a multiple of lambda; met is then the node at i. Calls: the fast
+// cursor's, plus half as many (at most STRETCH / 2) for the slow one; a
+// meeting within the stretch takes at most 3 (mu + lambda) calls.
+template <typename Node, typename Next, typename Marks, typename Tally>
+CYCLE_ALWAYS_INLINE Sighting sightListRepeat(const Node* head, ListSteps<Node, Next>& steps,
+                                             Marks& marks, const Node*& met, Tally& tally) {
+    constexpr int64_t gap = firstGap(Marks::STRETCH);
+    static_assert(Marks::STRETCH % gap == 0 && Marks::STRETCH / gap + 1 <= FIRST_CHECKPOINTS,
+                  "the hare's saves are the first table's checkpoints");
+    const Node* fast = head;
+    const Node* slow = head;
+    int64_t turns = 0;
+    for (;;) {
+        const int64_t block_end = turns + gap / 2;
+        do {
+            fast = steps.advance(fast);
+            if (fast == nullptr) {
+                countMoves(tally, 3 * turns + 1, 2 * turns + 1);
+                return {-1, 2 * turns + 1};
+            }
+            fast = steps.advance(fast);
+            if (fast == nullptr) {
+                countMoves(tally, 3 * turns + 2, 2 * turns + 2);
+                return {-1, 2 * turns + 2};
+            }
+            slow = steps.advance(slow);
+            turns++;
+            if (fast == slow) {
+                met = slow;
+                countMoves(tally, 3 * turns, 2 * turns);
+                return {turns, 2 * turns};
+            }
+        } while (turns != block_end);
+        if (marks.count == 0) {
+            holdCheckpoint(marks, head);
+        }
+        holdCheckpoint(marks, fast);
+        if (2 * turns == Marks::STRETCH) {
+            break;
+        }
+    }
+    countMoves(tally, turns, 0);
+    return tableStretch(fast, marks.held[anchorIndex(Marks::STRETCH, gap)].value, steps, marks,
+                        NO_LIMIT, tally);
+}
+
+// The cycle of a list whose hare met the tortoise after turns turns, at met:
+// Floyd's second walk from the head and from met, in step, meets at the
+// entry (turns being a multiple of lambda), and a walk round from there
+// measures lambda. At most 2 mu + lambda calls.
+template <typename Node, typename Next, typename Tally>
+Located<const Node*> locateMeeting(ListSteps<Node, Next>& steps, const Node* head,
+                                   const Node* met, Tally& tally) {
+    int64_t mu = 0;
+    const Node* entry = head;
+    while (entry != met) {
+        entry = steps.advance(entry);
+        met = steps.advance(met);
+        mu++;
+    }
+    int64_t lambda = 1;
+    for (const Node* around = steps.advance(entry); around != entry; around = steps.advance(around)) {
+        lambda++;
+    }
+    countMoves(tally, 2 * mu + lambda, mu + lambda);
+    return {entry, mu, lambda};
+}
+
 // The value at position target (at most a gap past the last checkpoint's),
 // walked to from the checkpoint before it; the steps are added to moves.
 template <typename Steps, typename Marks>
@@ -410,13 +537,6 @@ typename Steps::Value valueAt(const Marks& marks, Steps& steps, int64_t target, 
     }
     return value;
 }
-
-// The cycle a walk sighted: its first value (entry), mu and lambda.
-template <typename Value> struct Located {
-    Value entry;
-    int64_t mu;
-    int64_t lambda;
-};
 
 // Locates the cycle after seen, a repeat. lap, the distance from seen.repeat,
 // is a multiple of lambda, and lambda itself except where the repeat was
