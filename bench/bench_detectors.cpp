@@ -4,6 +4,11 @@
 
 #include <unordered_set>
 
+// next as a plain function, as callers with a C-style accessor have it.
+static const Node* nextOf(const Node* node) {
+    return node->next;
+}
+
 template <typename Counts> int traverse(BenchList list, Counts& counts) {
     const Node* node = list.head;
     for (int64_t i = 0; i < list.n; i++) {
@@ -71,10 +76,6 @@ template <typename Counts> int findcycle(BenchList list, Counts& counts) {
     auto next = nextLink;
     return cycle::detail::findCycle(static_cast<const Node*>(list.head), next, counts).entry !=
            nullptr;
-}
-
-static const Node* nextOf(const Node* node) {
-    return node->next;
 }
 
 template <typename Counts> int hascycleFnptr(BenchList list, Counts& counts) {
@@ -160,7 +161,9 @@ template <typename Counts> static int hareInline(BenchList list, Counts& counts)
 #define SHORT_KERNEL(name, checked)                                                                \
     template <typename Counts> int64_t name(ShortLists& lists, Counts& c) {                        \
         auto next = nextLink;                                                                      \
+        auto nextFunction = &nextOf;                                                               \
         (void)next;                                                                                \
+        (void)nextFunction;                                                                        \
         int64_t cyclic = 0;                                                                        \
         for (size_t i = 0; i < lists.heads.size(); i++) {                                          \
             const BenchList list{lists.heads[i], nullptr, lists.lengths[i]};                       \
@@ -177,7 +180,8 @@ SHORT_KERNEL(shortHare, hareInline(list, c))
 SHORT_KERNEL(shortBrent, cycle::detail::brentWalk(static_cast<const Node*>(list.head), next, c))
 SHORT_KERNEL(shortNivasch, nivasch(list, c))
 SHORT_KERNEL(shortHascycle, cycle::detail::hasCycle(static_cast<const Node*>(list.head), next, c))
-SHORT_KERNEL(shortHascycleFnptr, hascycleFnptr(list, c))
+SHORT_KERNEL(shortHascycleFnptr,
+             cycle::detail::hasCycle(static_cast<const Node*>(list.head), nextFunction, c))
 SHORT_KERNEL(shortFindcycle,
              cycle::detail::findCycle(static_cast<const Node*>(list.head), next, c).entry !=
                  nullptr)

@@ -171,9 +171,11 @@ TYPED_TEST(DetectorsOn, RandomShapesUpToAHundredThousandNodes) {
     }
 }
 
-// findCycle within its bound on every list of up to 1,100 nodes whose cycle
-// starts among the first 64: the lists whose repeat may be a node saved
-// before the table was built, which must then measure lambda again.
+// hasCycle and findCycle within their bounds, and findCycle exact, on every
+// list of up to 1,100 nodes whose cycle starts among the first 64 (the lists
+// whose repeat may be a node saved before the table was built, which must
+// then measure lambda again), and on every shape of up to 460 nodes (where
+// the hare's stretch hands over to the table at every point of a lap).
 TEST(FindCycle, KeepsItsBoundWhereTheCycleStartsEarly) {
     std::vector<int32_t> successor(1100);
     auto next = [&successor](const int32_t* at) -> const int32_t* {
@@ -183,10 +185,11 @@ TEST(FindCycle, KeepsItsBoundWhereTheCycleStartsEarly) {
         for (int64_t i = 0; i + 1 < n; i++) {
             successor[i] = static_cast<int32_t>(i + 1);
         }
-        for (int64_t k = 0; k < std::min<int64_t>(n, 64); k++) {
+        for (int64_t k = 0; k < std::min<int64_t>(n, n <= 460 ? n : 64); k++) {
             successor[n - 1] = static_cast<int32_t>(k);
             int64_t sighting = 0;
             ASSERT_TRUE(cycle::hasCycle(&successor[0], counted(next, sighting)));
+            ASSERT_LE(sighting, hasCycleBound(k, n - k)) << "n = " << n << ", k = " << k;
             int64_t calls = 0;
             cycle::Cycle<int32_t> found = cycle::findCycle(&successor[0], counted(next, calls));
             ASSERT_EQ(found.mu, k) << "n = " << n;

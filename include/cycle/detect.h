@@ -6,9 +6,9 @@
 // nullptr, none writes to the list, none allocates, and none throws unless
 // next does. In the bounds, mu is the number of nodes before the cycle and
 // lambda its length, so that a cyclic list has mu + lambda nodes. A linear
-// list of n nodes costs n calls of next (brent, nivasch), n + min(n - 1,
-// 224) / 2 (hasCycle, findCycle: a trailing cursor over the first 224
-// nodes), or about 1.5 n (floyd).
+// list of n nodes costs n calls of next (brent, nivasch), n and at most 111
+// more (hasCycle, findCycle: a cursor trailing at half speed over the
+// first 224 nodes), or about 1.5 n (floyd).
 //
 //     bool looped = cycle::hasCycle(head, [](const Item* item) { return item->next; });
 #ifndef CYCLE_DETECT_H
@@ -68,7 +68,7 @@ CYCLE_ALWAYS_INLINE Cycle<Node> findCycle(const Node* head, Next& next, Tally& t
         return {nullptr, seen.position, 0};
     }
     Located<const Node*> found = seen.position <= LIST_STRETCH
-                                     ? locateMeeting(steps, head, met, tally)
+                                     ? locateMeeting(steps, head, met, seen, tally)
                                      : locateCycle(steps, marks, seen, tally);
     return {found.entry, found.mu, found.lambda};
 }
@@ -116,8 +116,8 @@ template <typename Node, typename Next> bool nivasch(const Node* head, Next next
 
 // The cycle of the list from head: its entry, mu and lambda, exact. 2 KiB
 // on the stack, as hasCycle, and its walk. Then, where the cursors met within
-// the first 224 nodes, at most 2 mu + lambda more calls (Floyd's second
-// walk, then once round); otherwise under 11 gaps (a gap is 32, or a 31st of
+// the first 224 nodes, at most 2 mu + lambda + 2 more calls (Floyd's
+// second walk, then once round); otherwise under 11 gaps (a gap is 32, or a 31st of
 // hasCycle's calls) to locate the entry, plus at most 224 when mu <= 224;
 // typically mu + lambda and a few gaps. No threads.
 template <typename Node, typename Next>

@@ -449,64 +449,82 @@ constexpr int64_t anchorIndex(int64_t stretch, int64_t gap) {
 }
 
 // The first stretch of a list walk, inlined where the walk is called: the
-// hare's. A fast cursor goes two nodes a turn, up to position STRETCH, and a
-// slow one trails at one (Floyd's tortoise and hare), so that a turn costs
-// the fast cursor's two loads, their two tests and one compare; every 32nd
-// node the fast cursor reaches is saved for the table stretch that follows.
-// A meeting after i turns is a repeat, value(i) == value(2i), so i >= mu and
-// i is a multiple of lambda; met is then the node at i. Calls: the fast
-// cursor's, plus half as many (at most STRETCH / 2) for the slow one; a
-// meeting within the stretch takes at most 3 (mu + lambda) calls.
+// hare's. A fast cursor starts two nodes ahead and goes two a turn, up to
+// position STRETCH, and a slow one trails at one (Floyd's tortoise and
+// hare), so that a turn costs the fast cursor's two loads, their two tests
+// and one compare; every 32nd node the fast cursor reaches is saved for the
+// table stretch that follows. A meeting after t turns is a repeat, value(t)
+// == value(2t + 2), so t >= mu and lambda divides the lap t + 2; met is then
+// the node at t. Calls: the fast cursor's, plus the slow one's (at most
+// STRETCH / 2 - 1); a meeting within the stretch takes at most 3 (mu +
+// lambda) - 1 calls.
 template <typename Node, typename Next, typename Marks, typename Tally>
 CYCLE_ALWAYS_INLINE Sighting sightListRepeat(const Node* head, ListSteps<Node, Next>& steps,
                                              Marks& marks, const Node*& met, Tally& tally) {
     constexpr int64_t gap = firstGap(Marks::STRETCH);
     static_assert(Marks::STRETCH % gap == 0 && Marks::STRETCH / gap + 1 <= FIRST_CHECKPOINTS,
                   "the hare's saves are the first table's checkpoints");
-    const Node* fast = head;
     const Node* slow = head;
+    const Node* fast = steps.advance(head);
+    if (fast == nullptr) {
+        countMoves(tally, 1, 1);
+        return {-1, 1};
+    }
+    fast = steps.advance(fast);
+    if (fast == nullptr || fast == head) {
+        met = head;
+        countMoves(tally, 2, 2);
+        return {fast == nullptr ? -1 : 0, 2};
+    }
     int64_t turns = 0;
+    int64_t block_end = gap / 2 - 1; // the fast cursor then at a multiple of gap
     for (;;) {
-        const int64_t block_end = turns + gap / 2;
         do {
             fast = steps.advance(fast);
             if (fast == nullptr) {
-                countMoves(tally, 3 * turns + 1, 2 * turns + 1);
-                return {-1, 2 * turns + 1};
+                countMoves(tally, 3 * turns + 3, 2 * turns + 3);
+                return {-1, 2 * turns + 3};
             }
             fast = steps.advance(fast);
             if (fast == nullptr) {
-                countMoves(tally, 3 * turns + 2, 2 * turns + 2);
-                return {-1, 2 * turns + 2};
+                countMoves(tally, 3 * turns + 4, 2 * turns + 4);
+                return {-1, 2 * turns + 4};
             }
             slow = steps.advance(slow);
             turns++;
             if (fast == slow) {
                 met = slow;
-                countMoves(tally, 3 * turns, 2 * turns);
-                return {turns, 2 * turns};
+                countMoves(tally, 3 * turns + 2, 2 * turns + 2);
+                return {turns, 2 * turns + 2};
             }
         } while (turns != block_end);
         if (marks.count == 0) {
             holdCheckpoint(marks, head);
         }
         holdCheckpoint(marks, fast);
-        if (2 * turns == Marks::STRETCH) {
+        if (2 * turns + 2 == Marks::STRETCH) {
             break;
         }
+        block_end += gap / 2;
     }
     countMoves(tally, turns, 0);
     return tableStretch(fast, marks.held[anchorIndex(Marks::STRETCH, gap)].value, steps, marks,
                         NO_LIMIT, tally);
 }
 
-// The cycle of a list whose hare met the tortoise after turns turns, at met:
-// Floyd's second walk from the head and from met, in step, meets at the
-// entry (turns being a multiple of lambda), and a walk round from there
-// measures lambda. At most 2 mu + lambda calls.
+// The cycle of a list whose hare met the tortoise, at met, after seen: the
+// lap seen.position - seen.repeat is a multiple of lambda, so Floyd's second
+// walk, from the head and from the node a lap past it (met moved on to the
+// lap), in step, meets at the entry, and a walk round from there measures
+// lambda. At most 2 mu + lambda + 2 calls.
 template <typename Node, typename Next, typename Tally>
 Located<const Node*> locateMeeting(ListSteps<Node, Next>& steps, const Node* head,
-                                   const Node* met, Tally& tally) {
+                                   const Node* met, Sighting seen, Tally& tally) {
+    int64_t moves = 0;
+    for (int64_t at = seen.repeat; at < seen.position - seen.repeat; at++) {
+        met = steps.advance(met);
+        moves++;
+    }
     int64_t mu = 0;
     const Node* entry = head;
     while (entry != met) {
@@ -518,7 +536,7 @@ Located<const Node*> locateMeeting(ListSteps<Node, Next>& steps, const Node* hea
     for (const Node* around = steps.advance(entry); around != entry; around = steps.advance(around)) {
         lambda++;
     }
-    countMoves(tally, 2 * mu + lambda, mu + lambda);
+    countMoves(tally, moves + 2 * mu + lambda, moves + mu + lambda);
     return {entry, mu, lambda};
 }
 
