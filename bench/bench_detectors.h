@@ -20,8 +20,9 @@ template <typename Counts> int traverse(BenchList list, Counts& counts);
 
 // The floor a user's own code sets: a walk to nullptr, each step testing the
 // node it loaded, as an assertion that a list ends would walk it. It returns
-// 0 when it walked list.n nodes (so its loads feed the verdict); it never
-// ends on a cyclic list, so it runs on linear lists alone.
+// 0 on a list of list.n >= 1 nodes (its last node feeds the verdict, so
+// that no load is dropped); it never ends on a cyclic list, so it runs on
+// linear lists alone.
 template <typename Counts> int walk(BenchList list, Counts& counts);
 
 // The limit when nothing waits on a pointer: the sum of every val, visiting

@@ -53,7 +53,9 @@ static void sampleRounds(benchmark::State& state, NodesOf nodes_of, KernelCall k
         double times[3] = {0, 0, 0}; // kernel, floor, second
         for (size_t i = 0; i < calls; i++) {
             const size_t which = (i + ratios.size()) % calls;
-            times[which] = which == 0 ? kernel(right) : which == 1 ? floor(right) : second->call(right);
+            times[which] = which == 0   ? kernel(right)
+                           : which == 1 ? floor(right)
+                                        : second->call(right);
         }
         if (!right) {
             state.SkipWithError("wrong verdict");

@@ -45,7 +45,8 @@ TEST_P(ShortRows, LinkListsInTheirShape) {
     if (!mixed) {
         ASSERT_EQ(static_cast<int64_t>(lists.heads.size()), SHORT_NODES / c.n);
     }
-    EXPECT_EQ(lists.cyclic, shortShapeLinear(c.shape) ? 0 : static_cast<int64_t>(lists.heads.size()));
+    EXPECT_EQ(lists.cyclic,
+              shortShapeLinear(c.shape) ? 0 : static_cast<int64_t>(lists.heads.size()));
     std::set<const Node*> seen;
     std::set<int64_t> lengths;
     for (size_t i = 0; i < lists.heads.size(); i++) {
@@ -98,8 +99,7 @@ TEST_P(ShortRows, EveryKernelGivesEveryVerdict) {
             for (int64_t length : lists.lengths) {
                 nodes += length;
             }
-            EXPECT_GE(counts.moves, nodes)
-                << SHORT_KERNELS[i].name << ": fewer moves than nodes";
+            EXPECT_GE(counts.moves, nodes) << SHORT_KERNELS[i].name << ": fewer moves than nodes";
         }
     }
 }

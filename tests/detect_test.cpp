@@ -119,7 +119,8 @@ template <typename List> void checkShape(List& list, int64_t n, int64_t k) {
     int64_t calls = 0;
     EXPECT_EQ(cycle::hasCycle(list.head(), counted(next, calls)), cyclic);
     const int64_t sighting = calls;
-    EXPECT_EQ(calls, cyclic ? calls : hasCycleLinearCalls(n)) << "hasCycle walks a linear list once";
+    EXPECT_EQ(calls, cyclic ? calls : hasCycleLinearCalls(n))
+        << "hasCycle walks a linear list once";
     if (cyclic) {
         EXPECT_GE(calls, mu + lambda) << "hasCycle stopped before a node came round";
         EXPECT_LE(calls, hasCycleBound(mu, lambda)) << "hasCycle";

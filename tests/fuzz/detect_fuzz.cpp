@@ -49,7 +49,6 @@ template <typename F> auto counted(F f, int64_t& calls) {
     };
 }
 
-
 // The first position of every value of the sequence from start under table,
 // until one comes back: mu and lambda.
 void periodTruth(const std::vector<uint32_t>& table, uint32_t start, int64_t& mu, int64_t& lambda) {

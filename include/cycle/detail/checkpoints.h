@@ -54,7 +54,7 @@
 #include <type_traits>
 #include <utility>
 
-// The walk's register stretch is inlined where it is called, whatever the
+// The walk's first stretch is inlined where it is called, whatever the
 // compiler's size estimate, and its table stretch kept out of line.
 #if defined(__GNUC__) || defined(__clang__)
 #define CYCLE_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -168,8 +168,8 @@ template <typename T, int Slots, int MostBits, int64_t Stretch = LIST_STRETCH> s
     uint64_t table[int64_t{1} << MostBits][2];
     int64_t count = 0;
     int64_t gap = firstGap(Stretch);
-    uint64_t anchor;   // the anchor's key, from the table stretch on
-    bool lost;         // a checkpoint was pushed out of the table, from then on
+    uint64_t anchor; // the anchor's key, from the table stretch on
+    bool lost;       // a checkpoint was pushed out of the table, from then on
 
     Checkpoints() = default;
     Checkpoints(const Checkpoints&) = delete;
@@ -192,7 +192,7 @@ void holdCheckpoint(Checkpoints<T, Slots, MostBits, Stretch>& marks, const T& va
 }
 
 // Keeps the even checkpoints' values, packed to the front, and doubles the
-// gap. Their keys are the caller's to move: the register stretch has none
+// gap. Their keys are the caller's to move: the first stretch has none
 // yet.
 template <typename T, int Slots, int MostBits, int64_t Stretch>
 void thinHeld(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
@@ -315,7 +315,7 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
 // The table stretch of sightRepeat, out of line so that the register
 // stretch stays small enough to inline where the walk is called: value is
 // the one at position STRETCH, anchor the one at the latest power of two,
-// the checkpoints those of the register stretch. Builds the table and walks
+// the checkpoints those of the first stretch. Builds the table and walks
 // on, as sightRepeat says.
 template <typename Steps, typename Marks, typename Tally>
 CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
@@ -372,10 +372,11 @@ CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
 // Walks from start until a value comes round again, the list ends, or, with a
 // limit other than NO_LIMIT, the sequence is known to be longer than limit.
 // The walk is lambda positions past seen.repeat, or a multiple of lambda for
-// a repeat saved in the register stretch (see "Why the lap is lambda"). At
-// most 2 max(mu, lambda) + lambda steps; past the register stretch, mu +
+// a repeat saved in the first stretch (see "Why the lap is lambda"). At
+// most 2 max(mu, lambda) + lambda steps; past the first stretch, mu +
 // lambda plus less than a gap while no checkpoint was pushed out of the
-// table. The register stretch is inlined where it is called; it stores
+// table. The first stretch, Brent's in registers, is inlined where it is
+// called (lists have the hare's, sightListRepeat, instead); it stores
 // nothing before position firstGap(STRETCH), so a short list costs its loads
 // and compares alone.
 template <typename Steps, typename Marks, typename Tally>
@@ -400,7 +401,9 @@ CYCLE_ALWAYS_INLINE Sighting sightRepeat(const typename Steps::Value& start, Ste
             return {-1, position};
         }
         if (value == anchor || value == previous || value == first) {
-            const int64_t repeat = value == anchor ? anchor_at : value == previous ? previous_at : 0;
+            const int64_t repeat = value == anchor     ? anchor_at
+                                   : value == previous ? previous_at
+                                                       : 0;
             if (marks.count == 0) {
                 holdCheckpoint(marks, first);
             }
@@ -518,8 +521,8 @@ CYCLE_ALWAYS_INLINE Sighting sightListRepeat(const Node* head, ListSteps<Node, N
 // lap), in step, meets at the entry, and a walk round from there measures
 // lambda. At most 2 mu + lambda + 2 calls.
 template <typename Node, typename Next, typename Tally>
-Located<const Node*> locateMeeting(ListSteps<Node, Next>& steps, const Node* head,
-                                   const Node* met, Sighting seen, Tally& tally) {
+Located<const Node*> locateMeeting(ListSteps<Node, Next>& steps, const Node* head, const Node* met,
+                                   Sighting seen, Tally& tally) {
     int64_t moves = 0;
     for (int64_t at = seen.repeat; at < seen.position - seen.repeat; at++) {
         met = steps.advance(met);
@@ -533,7 +536,8 @@ Located<const Node*> locateMeeting(ListSteps<Node, Next>& steps, const Node* hea
         mu++;
     }
     int64_t lambda = 1;
-    for (const Node* around = steps.advance(entry); around != entry; around = steps.advance(around)) {
+    for (const Node* around = steps.advance(entry); around != entry;
+         around = steps.advance(around)) {
         lambda++;
     }
     countMoves(tally, moves + 2 * mu + lambda, moves + mu + lambda);
@@ -558,13 +562,13 @@ typename Steps::Value valueAt(const Marks& marks, Steps& steps, int64_t target, 
 
 // Locates the cycle after seen, a repeat. lap, the distance from seen.repeat,
 // is a multiple of lambda, and lambda itself except where the repeat was
-// saved in the register stretch (see "Why the lap is lambda" above); mu is
+// saved in the first stretch (see "Why the lap is lambda" above); mu is
 // the first position p with value(p) == value(p + lap), a test that holds
 // from mu on. A binary search over the checkpoints up to the repeat brackets
 // mu within one gap, and two cursors lap apart close it. Calls: under
 // (log2(SLOTS) + 5) gaps (the first probe under two gaps, each of the
 // search's under one, then one for the cursor ahead and two for the pair),
-// plus, for a repeat saved in the register stretch and sighted after it,
+// plus, for a repeat saved in the first stretch and sighted after it,
 // under min(lap / 2, STRETCH - repeat) to measure lambda.
 template <typename Steps, typename Marks, typename Tally>
 Located<typename Steps::Value> locateCycle(Steps& steps, const Marks& marks, Sighting seen,
