@@ -219,9 +219,9 @@ TEST(HasCycle, OvershootsALapByLessThanAGapOnAverage) {
 
 // Nodes that all fall into one bucket of the checkpoint table, as an
 // unlucky allocator could give: the walk must still catch a short cycle
-// within a gap of its first repeat (a new checkpoint always gets in), and
-// findCycle must still measure every cycle exactly (a node pushed out of its
-// bucket may be saved twice).
+// within a gap of its first repeat (a new checkpoint gets in unless its
+// bucket holds two anchors), and findCycle must still measure every cycle
+// exactly (a node pushed out of its bucket may be saved twice).
 // The bucket of a node in the largest table a list walk makes; it is in the
 // same bucket in every smaller table too.
 int64_t bucketOf(const void* node) {
@@ -304,6 +304,39 @@ TEST(CrowdedBucket, FindCycleIsExactWhenEveryNodeSharesOneBucket) {
         EXPECT_TRUE(cycle::hasCycle(head, counted(PointerList<LinkFirst>::next(), calls)));
         EXPECT_LE(calls, hasCycleBound(k, n - k));
     }
+}
+
+// The stated bounds whatever the addresses: every shape with mu and lambda up
+// to 300 on nodes that all share one bucket, where the table keeps little
+// beside its anchors. The first stretch's anchor (position 128) is checked
+// only from the table's build on; a cycle that brings it round just before
+// that, then pushes the checkpoints after it out, must still be caught by
+// it within the bound.
+TEST(CrowdedBucket, EveryBoundHoldsForEveryShapeUpToThreeHundred) {
+    const Crowd& all = crowd();
+    ASSERT_GE(all.crowded.size(), size_t{600});
+    std::vector<LinkFirst*> nodes(all.crowded.begin(), all.crowded.begin() + 600);
+    int64_t over = 0;
+    for (int64_t mu = 0; mu <= 300; mu++) {
+        for (int64_t lambda = 1; lambda <= 300; lambda++) {
+            std::vector<LinkFirst*> shape(nodes.begin(), nodes.begin() + mu + lambda);
+            LinkFirst* head = linkList(shape, mu);
+            int64_t sighting = 0;
+            ASSERT_TRUE(cycle::hasCycle(head, counted(PointerList<LinkFirst>::next(), sighting)));
+            int64_t calls = 0;
+            cycle::Cycle<LinkFirst> found =
+                cycle::findCycle(head, counted(PointerList<LinkFirst>::next(), calls));
+            ASSERT_EQ(found.entry, shape[mu]);
+            ASSERT_EQ(found.mu, mu);
+            ASSERT_EQ(found.lambda, lambda);
+            const bool within = sighting <= hasCycleBound(mu, lambda) &&
+                                calls <= findCycleBound(sighting, mu, lambda);
+            over += within ? 0 : 1;
+            EXPECT_TRUE(within || over > 3) << "mu = " << mu << ", lambda = " << lambda << ": "
+                                            << sighting << " and " << calls << " calls";
+        }
+    }
+    EXPECT_EQ(over, 0) << "shapes over a stated bound";
 }
 
 // Nodes placed so that one of Nivasch's stacks fills in the cycle's second

@@ -65,12 +65,33 @@ void periodTruth(const std::vector<uint32_t>& table, uint32_t start, int64_t& mu
     }
 }
 
+// The bucket of a node's key in the largest table a list walk makes (and so
+// in every smaller one).
+uint64_t bucketOf(const Node* node) {
+    return cycle::detail::spreadKey(reinterpret_cast<uintptr_t>(node)) >>
+           (64 - cycle::detail::LIST_TABLE_BITS);
+}
+
 // A list of n nodes in the memory order the input picks, tail to k (or
-// linear when k >= n), checked with every list function.
+// linear when k >= n), checked with every list function. Where the input
+// asks, every node sits in one bucket of the walk's table, as an unlucky or
+// hostile allocator could place them.
 void checkList(Bytes& bytes) {
     const int64_t n = take(bytes, 2) % 600;
     const int64_t k = n == 0 ? 0 : take(bytes, 2) % (n + n / 4 + 1);
-    std::vector<Node> pool(static_cast<size_t>(n));
+    const bool one_bucket = take(bytes, 1) % 2 == 1;
+    std::vector<Node> arena(static_cast<size_t>(one_bucket ? 160 * n + 64 : 0));
+    std::vector<Node*> pool;
+    for (Node& node : arena) {
+        if (static_cast<int64_t>(pool.size()) < n && bucketOf(&node) == bucketOf(&arena[0])) {
+            pool.push_back(&node);
+        }
+    }
+    std::vector<Node> plain(static_cast<size_t>(one_bucket ? 0 : n));
+    for (Node& node : plain) {
+        pool.push_back(&node);
+    }
+    check(static_cast<int64_t>(pool.size()) == n);
     std::vector<size_t> order(static_cast<size_t>(n));
     for (size_t i = 0; i < order.size(); i++) {
         order[i] = i;
@@ -79,11 +100,10 @@ void checkList(Bytes& bytes) {
         std::swap(order[i - 1], order[take(bytes, 2) % i]);
     }
     for (int64_t i = 0; i < n; i++) {
-        const Node* following =
-            i + 1 < n ? &pool[order[i + 1]] : (k < n ? &pool[order[k]] : nullptr);
-        pool[order[i]].next = following;
+        const Node* following = i + 1 < n ? pool[order[i + 1]] : (k < n ? pool[order[k]] : nullptr);
+        pool[order[i]]->next = following;
     }
-    const Node* head = n == 0 ? nullptr : &pool[order[0]];
+    const Node* head = n == 0 ? nullptr : pool[order[0]];
     const bool cyclic = n > 0 && k < n;
     auto next = [](const Node* node) {
         check(node != nullptr);
@@ -107,7 +127,7 @@ void checkList(Bytes& bytes) {
     check(calls <= std::max(2 * mu + lambda, mu + 5 * lambda));
     calls = 0;
     cycle::Cycle<Node> found = cycle::findCycle(head, counted(next, calls));
-    check(found.entry == (cyclic ? &pool[order[k]] : nullptr));
+    check(found.entry == (cyclic ? pool[order[k]] : nullptr));
     check(found.mu == mu && found.lambda == lambda);
     check(calls <= findCycleBound(sighting, mu, lambda));
     const Node* heads[3] = {head, nullptr, head};

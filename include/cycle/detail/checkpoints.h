@@ -19,9 +19,13 @@
 // for lists and 8 for values at first); when all slots are full every other
 // one is dropped and the gap doubles (Sedgewick, Szymanski and Yao's
 // thinning), so a walk that has entered a cycle comes back to a checkpoint
-// at most one gap after a lap. A new checkpoint always gets in; the anchor,
-// the checkpoint at the latest power-of-two position, is never pushed out
-// but by the next anchor, which keeps Brent's bound whatever the keys.
+// at most one gap after a lap. The anchor, the checkpoint at the latest
+// power-of-two position, is never pushed out but by the next anchor, which
+// keeps Brent's bound whatever the keys. The first stretch's anchor (at A,
+// the largest power of two in it) is checked only from the table's build on,
+// so it may come round first as late as STRETCH + A: it is kept until then,
+// beside the next anchor (see tableStretch). Any other new checkpoint gets
+// in, unless both ways of its bucket hold these two; then it is forgotten.
 // A key is a 64-bit mix of the value's hash (a list node's address), never
 // 0, which marks an empty way. Equal keys only suggest a repeat: the value
 // itself is compared before the walk stops.
@@ -55,13 +59,17 @@
 #include <utility>
 
 // The walk's first stretch is inlined where it is called, whatever the
-// compiler's size estimate, and its table stretch kept out of line.
+// compiler's size estimate, and its table stretch kept out of line. Each
+// rare condition of a steady loop is marked rare, so that the compiler lays
+// the loop out as one block whose only taken branch is the one back.
 #if defined(__GNUC__) || defined(__clang__)
 #define CYCLE_ALWAYS_INLINE inline __attribute__((always_inline))
 #define CYCLE_NOINLINE __attribute__((noinline))
+#define CYCLE_RARELY(condition) __builtin_expect(static_cast<bool>(condition), 0)
 #else
 #define CYCLE_ALWAYS_INLINE inline
 #define CYCLE_NOINLINE
+#define CYCLE_RARELY(condition) (condition)
 #endif
 
 namespace cycle {
@@ -169,7 +177,9 @@ template <typename T, int Slots, int MostBits, int64_t Stretch = LIST_STRETCH> s
     int64_t count = 0;
     int64_t gap = firstGap(Stretch);
     uint64_t anchor; // the anchor's key, from the table stretch on
+    uint64_t prior;  // the first stretch's anchor's key while it is kept, else anchor
     bool lost;       // a checkpoint was pushed out of the table, from then on
+    bool shared;     // two held checkpoints may share a key
 
     Checkpoints() = default;
     Checkpoints(const Checkpoints&) = delete;
@@ -220,17 +230,30 @@ template <typename Marks> void forgetKey(Marks& marks, uint64_t key) {
     }
 }
 
-// Puts key in bucket, its own: the first way if it is empty, else the second
-// unless it holds the anchor, else the first, choosing the way without a
-// branch on the bucket's contents (which would be mispredicted as often as
-// not). So the first way keeps the oldest checkpoint of its bucket until an
-// anchor lands in the second. A key already there is shared with a held
-// checkpoint and serves both. The key pushed out, if any, is forgotten.
+// Puts key in bucket, its own: the first way if it is empty, else the
+// second unless it holds an anchor (anchor or prior), else the first unless
+// it holds one; so the first way keeps the oldest checkpoint of its bucket
+// until an anchor lands in the second. Where both ways hold anchors, the key
+// does not get in and is forgotten; an anchor always gets in, since at most
+// one way holds an anchor other than the one inserted. A key already there
+// is shared with a held checkpoint and serves both. The key pushed out, if
+// any, is forgotten.
 template <typename Marks> inline void tableInsert(Marks& marks, uint64_t* bucket, uint64_t key) {
     if (bucket[0] == key || bucket[1] == key) {
+        marks.shared = true;
         return;
     }
-    const int way = (bucket[0] != 0) & (bucket[1] != marks.anchor);
+    const auto held = [&marks](uint64_t way) { return way == marks.anchor || way == marks.prior; };
+    int way = 0;
+    if (bucket[0] != 0) {
+        if (!held(bucket[1])) {
+            way = 1;
+        } else if (held(bucket[0])) {
+            marks.lost = true;
+            forgetKey(marks, key);
+            return;
+        }
+    }
     const uint64_t pushed = bucket[way];
     bucket[way] = key;
     if (pushed != 0) {
@@ -249,13 +272,15 @@ void buildTable(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
 }
 
 // Drops every other checkpoint (thinHeld) with its key, and each dropped key
-// from its bucket unless a kept checkpoint has the same key.
+// from its bucket unless a kept checkpoint has the same key. Held keys are
+// all different (or 0) until an insert finds its key in the table, so only
+// then are the kept ones searched.
 template <typename T, int Slots, int MostBits, int64_t Stretch>
 void thinCheckpoints(Checkpoints<T, Slots, MostBits, Stretch>& marks) {
     for (int64_t i = 1; i < marks.count; i += 2) {
         const uint64_t key = marks.keys[i];
         bool kept = key == 0;
-        for (int64_t j = 0; j < marks.count && !kept; j += 2) {
+        for (int64_t j = 0; marks.shared && j < marks.count && !kept; j += 2) {
             kept = marks.keys[j] == key;
         }
         if (kept) {
@@ -312,21 +337,43 @@ template <typename Marks> int64_t stopPosition(const Marks& marks, int64_t limit
     return marks.lost ? 3 * limit + reach + SAVE_GAP : limit + reach + SAVE_GAP;
 }
 
+// The largest power of two up to stretch: where the first stretch's anchor is.
+constexpr int64_t firstAnchor(int64_t stretch) {
+    int64_t power = 1;
+    while (2 * power <= stretch) {
+        power *= 2;
+    }
+    return power;
+}
+
 // The table stretch of sightRepeat, out of line so that the register
 // stretch stays small enough to inline where the walk is called: value is
 // the one at position STRETCH, anchor the one at the latest power of two,
 // the checkpoints those of the first stretch. Builds the table and walks
-// on, as sightRepeat says.
+// on, as sightRepeat says. The first stretch's anchor, A, stays protected
+// (prior) until STRETCH + A: a cycle with mu, lambda <= A brings it round
+// by then, since it is on the cycle and checked from STRETCH + 1 on.
+//
+// The steady loop is one block: a step, its key, its bucket, and branches
+// out, each marked rare (the end, a key in the bucket, the next save or the
+// stop), so that the only taken branch is the one back. Laid out as the
+// compiler pleased, the same tests made a loop of two blocks whose speed hung
+// on where they were placed (twice the walk's time on one Intel core, at the
+// walk's own on AMD). Folding the tests into one flag costs more
+// instructions than the walk leaves room for.
 template <typename Steps, typename Marks, typename Tally>
 CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
                                      const typename Steps::Value& anchor, Steps& steps,
                                      Marks& marks, int64_t limit, Tally& tally) {
+    constexpr int64_t release = Marks::STRETCH + firstAnchor(Marks::STRETCH);
     int64_t position = Marks::STRETCH;
     for (int64_t i = 0; i < marks.count; i++) {
         marks.keys[i] = steps.key(marks.held[i].value);
     }
     marks.anchor = steps.key(anchor);
+    marks.prior = marks.anchor;
     marks.lost = false;
+    marks.shared = false;
     buildTable(marks);
     int64_t stop = stopPosition(marks, limit);
     int64_t next_save = marks.count * marks.gap;
@@ -334,26 +381,29 @@ CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
     for (;;) {
         value = steps.advance(value);
         position++;
-        if (steps.ended(value)) {
+        if (CYCLE_RARELY(steps.ended(value))) {
             break;
         }
         const uint64_t key = steps.key(value);
         uint64_t* bucket = marks.table[key >> (64 - Marks::MOST_BITS)];
-        if (bucket[0] == key || bucket[1] == key) {
-            int64_t repeat = findHeld(marks, value, key);
+        if (CYCLE_RARELY(bucket[0] == key) || CYCLE_RARELY(bucket[1] == key)) {
+            const int64_t repeat = findHeld(marks, value, key);
             if (repeat >= 0) {
                 countMoves(tally, position, position);
                 return {repeat * marks.gap, position};
             }
         }
-        if (position != event) {
+        if (!CYCLE_RARELY(position == event)) {
             continue;
         }
         if (position >= stop) {
             break;
         }
         if ((position & (position - 1)) == 0) {
+            marks.prior = position < release ? marks.anchor : key;
             marks.anchor = key;
+        } else if (position >= release) {
+            marks.prior = marks.anchor;
         }
         marks.keys[marks.count] = key;
         holdCheckpoint(marks, value);
@@ -441,16 +491,6 @@ template <typename Value> struct Located {
     int64_t lambda;
 };
 
-// The checkpoint the table stretch takes as its anchor: the one at the
-// latest power of two up to stretch, all of whose saves are gap apart.
-constexpr int64_t anchorIndex(int64_t stretch, int64_t gap) {
-    int64_t power = 1;
-    while (2 * power <= stretch) {
-        power *= 2;
-    }
-    return power / gap;
-}
-
 // The first stretch of a list walk, inlined where the walk is called: the
 // hare's. A fast cursor starts two nodes ahead and goes two a turn, up to
 // position STRETCH, and a slow one trails at one (Floyd's tortoise and
@@ -484,18 +524,18 @@ CYCLE_ALWAYS_INLINE Sighting sightListRepeat(const Node* head, ListSteps<Node, N
     for (;;) {
         do {
             fast = steps.advance(fast);
-            if (fast == nullptr) {
+            if (CYCLE_RARELY(fast == nullptr)) {
                 countMoves(tally, 3 * turns + 3, 2 * turns + 3);
                 return {-1, 2 * turns + 3};
             }
             fast = steps.advance(fast);
-            if (fast == nullptr) {
+            if (CYCLE_RARELY(fast == nullptr)) {
                 countMoves(tally, 3 * turns + 4, 2 * turns + 4);
                 return {-1, 2 * turns + 4};
             }
             slow = steps.advance(slow);
             turns++;
-            if (fast == slow) {
+            if (CYCLE_RARELY(fast == slow)) {
                 met = slow;
                 countMoves(tally, 3 * turns + 2, 2 * turns + 2);
                 return {turns, 2 * turns + 2};
@@ -511,7 +551,7 @@ CYCLE_ALWAYS_INLINE Sighting sightListRepeat(const Node* head, ListSteps<Node, N
         block_end += gap / 2;
     }
     countMoves(tally, turns, 0);
-    return tableStretch(fast, marks.held[anchorIndex(Marks::STRETCH, gap)].value, steps, marks,
+    return tableStretch(fast, marks.held[firstAnchor(Marks::STRETCH) / gap].value, steps, marks,
                         NO_LIMIT, tally);
 }
 
