@@ -3,14 +3,19 @@
 // threaded sizes, and 1 to 4 threads.
 #include "cycle/detect.h"
 
+#include "heap_count.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <random>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -244,6 +249,72 @@ TEST(Mappings, ThreadsMeetingOnOneLongCycle) {
             EXPECT_EQ(summary.on_cycles, m);
             EXPECT_EQ(end[m - 1], 0u);
         }
+    }
+}
+
+// Self-loops, each element its own cycle: the most cycles a mapping has.
+std::vector<int32_t> selfLoops(uint64_t m) {
+    std::vector<int32_t> next(m);
+    std::iota(next.begin(), next.end(), int32_t{0});
+    return next;
+}
+
+// findCyclesOf's f, noting every thread that calls it.
+struct CallingThreads {
+    const std::vector<int32_t>& next;
+    std::mutex lock;
+    std::set<std::thread::id> ids;
+
+    int32_t operator()(int32_t i) {
+        std::lock_guard<std::mutex> guard(lock);
+        ids.insert(std::this_thread::get_id());
+        return next[static_cast<size_t>(i)];
+    }
+};
+
+// Any thread count works, and every thread started has a block of 2^17
+// starts to colour: none below 2^18 elements, and at most 7 (a byte names
+// 253 walks, and each thread keeps 32 in flight).
+TEST(Mappings, StartOnlyThreadsThatHaveABlockToColour) {
+    struct Case {
+        uint64_t m;
+        unsigned asked;
+        size_t used;
+    };
+    for (Case c : {Case{(uint64_t{1} << 17) + 999, 2, 1}, Case{uint64_t{1} << 18, 2, 2},
+                   Case{uint64_t{1} << 18, 5, 2}, Case{(uint64_t{1} << 20) + 3, 254, 7},
+                   Case{(uint64_t{1} << 20) + 3, std::numeric_limits<unsigned>::max(), 7}}) {
+        SCOPED_TRACE("m = " + std::to_string(c.m) + ", threads = " + std::to_string(c.asked));
+        const std::vector<int32_t> next = selfLoops(c.m);
+        CallingThreads f{next, {}, {}};
+        auto call = [&f](int32_t i) { return f(i); };
+        std::vector<cycle::Loop<int32_t>> loops =
+            cycle::findCyclesOf(static_cast<int32_t>(c.m), call, c.asked);
+        EXPECT_EQ(f.ids.size(), c.used);
+        ASSERT_EQ(loops.size(), c.m);
+        EXPECT_EQ(loops.back().leader, static_cast<int32_t>(c.m - 1));
+        EXPECT_EQ(loops.back().length, 1u);
+    }
+}
+
+// findCycles' memory beside its result, whatever the number of cycles: one
+// byte an element and a few KiB a thread. The result itself may hold up to
+// one and a half times its capacity while it grows.
+TEST(Mappings, FindCyclesNeedsAByteAnElementBesideItsResult) {
+    if (!heapCounted()) {
+        GTEST_SKIP() << "the heap is the sanitizer's here";
+    }
+    const uint64_t m = uint64_t{1} << 20;
+    const std::vector<int32_t> next = selfLoops(m);
+    for (unsigned threads : {1u, 4u}) {
+        const int64_t before = heapHeld();
+        resetHeapPeak();
+        std::vector<cycle::Loop<int32_t>> loops = cycle::findCycles(next.data(), m, threads);
+        const int64_t extra = heapPeak() - before;
+        ASSERT_EQ(loops.size(), m);
+        const int64_t result = static_cast<int64_t>(loops.capacity() * sizeof(loops[0]));
+        EXPECT_LE(extra, static_cast<int64_t>(m) + result * 3 / 2 + 64 * 1024)
+            << "threads = " << threads << ", result " << result << " bytes";
     }
 }
 

@@ -17,14 +17,15 @@
 // their ids freed. On a cycle, the part of each segment from where the
 // previous segment entered it is on the cycle: that pass counts the cycle's
 // length and finds its smallest element. Each element is claimed once and
-// marked once; a walk that stops makes one more call.
+// marked once, each time with one read of its successor: 2 m reads on one
+// thread. The cycles go to a sink (add(leader, length), flush()), which
+// puts them in the caller's result.
 #ifndef CYCLE_DETAIL_CLAIMS_H
 #define CYCLE_DETAIL_CLAIMS_H
 
 #include "elements.h"
 
 #include <cstdint>
-#include <vector>
 
 namespace cycle {
 namespace detail {
@@ -38,11 +39,9 @@ constexpr int WALK_IDS = 253;
 // flight, as measured.
 constexpr int CLAIM_CURSORS = 32;
 
-// One cycle as found: its smallest element and its length.
-struct FoundLoop {
-    uint64_t leader;
-    uint64_t length;
-};
+// The most threads that colour at once: each needs its own ids, at least
+// one for each of its walks in flight, and a byte names WALK_IDS of them.
+constexpr unsigned MOST_COLOURING_THREADS = WALK_IDS / CLAIM_CURSORS;
 
 // A walk: where it started, where it stopped (m while it runs), the walk it
 // waits on (0 for none), and the walks waiting on it, as a list through
@@ -88,20 +87,20 @@ template <bool Shared> bool claimMark(uint8_t* mark, uint8_t seen, uint8_t id) {
 // One thread's colouring of starts in [from, to): its ids first_id to
 // last_id, its walks and the cycles it found. deferred_is_unseen makes
 // DEFERRED bytes claimable, for the single-threaded round.
-template <typename Map> struct Colouring {
+template <typename Map, typename Sink> struct Colouring {
     const Map& map;
     uint8_t* marks;
     uint64_t m;
     uint8_t first_id;
     uint8_t last_id;
     bool deferred_is_unseen;
-    std::vector<FoundLoop>& loops;
+    Sink& loops;
     WalkRecord walks[WALK_IDS + 1];
     uint8_t free_ids[WALK_IDS];
     int free_count;
 };
 
-template <typename Map> bool isUnseen(const Colouring<Map>& colouring, uint8_t mark) {
+template <typename Colouring> bool isUnseen(const Colouring& colouring, uint8_t mark) {
     return mark == UNSEEN || (colouring.deferred_is_unseen && mark == DEFERRED);
 }
 
@@ -118,9 +117,9 @@ struct SegmentCursor {
 // start, all at once, marking its elements mark_as; entries[i] is where the
 // cycle enters walk group[i]'s segment, or m. Adds the cycle, if any, to the
 // loops, and frees the ids.
-template <bool Shared, typename Map>
-void settleGroup(Colouring<Map>& colouring, const uint8_t* group, const uint64_t* entries,
-                 int count, uint8_t mark_as) {
+template <bool Shared, typename Colouring>
+void settleGroup(Colouring& colouring, const uint8_t* group, const uint64_t* entries, int count,
+                 uint8_t mark_as) {
     SegmentCursor cursors[WALK_IDS];
     bool any_cycle = false;
     for (int i = 0; i < count; i++) {
@@ -153,7 +152,7 @@ void settleGroup(Colouring<Map>& colouring, const uint8_t* group, const uint64_t
         }
     }
     if (any_cycle) {
-        colouring.loops.push_back({least, length});
+        colouring.loops.add(least, length);
     }
     for (int i = 0; i < count; i++) {
         colouring.free_ids[colouring.free_count++] = group[i];
@@ -163,8 +162,8 @@ void settleGroup(Colouring<Map>& colouring, const uint8_t* group, const uint64_t
 // Settles walk root, whose fate is known, with every walk that waits on it,
 // directly or not. cycle_entry is where root closed a cycle on its own
 // segment, or m.
-template <bool Shared, typename Map>
-void settleTree(Colouring<Map>& colouring, uint8_t root, uint64_t cycle_entry, uint8_t mark_as) {
+template <bool Shared, typename Colouring>
+void settleTree(Colouring& colouring, uint8_t root, uint64_t cycle_entry, uint8_t mark_as) {
     if (cycle_entry == colouring.m && colouring.walks[root].first_waiter == 0) {
         // The common case, a walk alone with no cycle: one short pass.
         for (uint64_t at = colouring.walks[root].start;
@@ -194,7 +193,7 @@ void settleTree(Colouring<Map>& colouring, uint8_t root, uint64_t cycle_entry, u
 // to wait on one of them: their segments close a cycle, which enters each
 // segment where the walk before it stopped. The walks waiting on the ring
 // are settled with it.
-template <bool Shared, typename Map> void settleRing(Colouring<Map>& colouring, uint8_t closer) {
+template <bool Shared, typename Colouring> void settleRing(Colouring& colouring, uint8_t closer) {
     uint8_t group[WALK_IDS];
     uint64_t entries[WALK_IDS];
     int count = 0;
@@ -224,8 +223,8 @@ template <bool Shared, typename Map> void settleRing(Colouring<Map>& colouring, 
 
 // Starts a walk with a free id at the lowest claimable element from next_start
 // on, below to; false if none is left.
-template <bool Shared, typename Map>
-bool startWalk(Colouring<Map>& colouring, uint64_t& next_start, uint64_t to, uint8_t& id) {
+template <bool Shared, typename Colouring>
+bool startWalk(Colouring& colouring, uint64_t& next_start, uint64_t to, uint8_t& id) {
     for (; next_start < to; next_start++) {
         uint8_t* mark = colouring.marks + next_start;
         const uint8_t seen = loadMark<Shared>(mark);
@@ -247,8 +246,8 @@ bool startWalk(Colouring<Map>& colouring, uint64_t& next_start, uint64_t to, uin
 // Colours every element reachable from starts in [from, to), CLAIM_CURSORS
 // walks at a time. Each cursor holds its walk's id and the element it will
 // look at next, whose byte and successor were asked for a turn before.
-template <bool Shared, typename Map>
-void colourRange(Colouring<Map>& colouring, uint64_t from, uint64_t to) {
+template <bool Shared, typename Colouring>
+void colourRange(Colouring& colouring, uint64_t from, uint64_t to) {
     uint8_t ids[CLAIM_CURSORS];
     uint64_t ahead[CLAIM_CURSORS];
     int active = 0;
@@ -316,18 +315,18 @@ void colourRange(Colouring<Map>& colouring, uint64_t from, uint64_t to) {
 }
 
 // Colours map from the starts in [from, to) with the ids first_id to
-// last_id, adding the cycles found to found; deferred_is_unseen for the
-// single-threaded round after several threads.
-template <bool Shared, typename Map>
-void colourBlock(const Map& map, uint8_t* marks, uint64_t m, std::vector<FoundLoop>& found,
-                 uint8_t first_id, uint8_t last_id, bool deferred_is_unseen, uint64_t from,
-                 uint64_t to) {
-    Colouring<Map> colouring{map,   marks, m,  first_id, last_id, deferred_is_unseen,
-                             found, {},    {}, 0};
+// last_id, handing the cycles found to found, then flushing it;
+// deferred_is_unseen for the single-threaded round after several threads.
+template <bool Shared, typename Map, typename Sink>
+void colourBlock(const Map& map, uint8_t* marks, uint64_t m, Sink& found, uint8_t first_id,
+                 uint8_t last_id, bool deferred_is_unseen, uint64_t from, uint64_t to) {
+    Colouring<Map, Sink> colouring{map,   marks, m,  first_id, last_id, deferred_is_unseen,
+                                   found, {},    {}, 0};
     for (int id = last_id; id >= first_id; id--) {
         colouring.free_ids[colouring.free_count++] = static_cast<uint8_t>(id);
     }
     colourRange<Shared>(colouring, from, to);
+    found.flush();
 }
 
 } // namespace detail

@@ -61,12 +61,13 @@ template <typename Index, typename F> struct CallMap {
 };
 
 // The number of threads to use: 0 counts as 1, and no more than one for
-// every block of elements, so that small mappings are not split.
+// every whole block of elements, so that each thread has a block at least
+// and small mappings are not split.
 inline unsigned threadsFor(unsigned threads, uint64_t m, uint64_t block) {
     if (threads < 1) {
         threads = 1;
     }
-    const uint64_t most = m / block + 1;
+    const uint64_t most = m / block > 1 ? m / block : 1;
     return threads < most ? threads : static_cast<unsigned>(most);
 }
 
