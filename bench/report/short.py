@@ -1,7 +1,8 @@
-"""Short lists one at a time, hasCycle at 1M and 4M nodes, hasCycle through a
-function pointer, and the periods of iterated functions: short.md and
-short.png, from bench/run's results_short.json, results_lists_big.json,
-results_fnptr.json and results_period.json, with the machine they ran on
+"""Short lists one at a time, hasCycle from 10^3 to 4M nodes, hasCycle
+through a function pointer, and the periods of iterated functions: short.md
+and short.png, from bench/run's results_short.json, results_lists_small.json,
+results_lists_big.json, results_fnptr.json and results_period.json, with
+the machine they ran on
 (machine.txt). Medians of the repetitions; intervals are the 95% intervals
 of each row's median ratio to its floor."""
 import json
@@ -116,8 +117,8 @@ def targets_table(rows):
 
 
 def big_table(rows):
-    """hasCycle and findCycle at 1M and 4M nodes against traverse and the
-    other read-only detectors and the reversal, on every layout and shape."""
+    """hasCycle and findCycle against traverse and the other read-only
+    detectors and the reversal, on every layout, shape and size measured."""
     kernels = ["hascycle", "findcycle", "hare", "reverse", "brent", "nivasch"]
     lines = ["", "| layout | shape | n | traverse ns a node | " + " | ".join(kernels) + " |",
              "|---|---|---|---|" + "---|" * len(kernels)]
@@ -178,8 +179,8 @@ def write(folder, out_dir):
     """Writes short.md (and short.png) into out_dir from the results in
     folder; returns the markdown, or None where none of the results exist."""
     found = {name: os.path.join(folder, name) for name in
-             ("results_short.json", "results_lists_big.json", "results_fnptr.json",
-              "results_period.json")
+             ("results_short.json", "results_lists_small.json", "results_lists_big.json",
+              "results_fnptr.json", "results_period.json")
              if os.path.exists(os.path.join(folder, name))}
     if not found:
         return None
@@ -189,6 +190,10 @@ def write(folder, out_dir):
         lines += ["", "## Short lists one at a time", "", "### Targets"] + targets_table(rows)
         lines += ["", "### Every row"] + short_tables(rows)
         plot_short(rows, os.path.join(out_dir, "short.png"))
+    if "results_lists_small.json" in found:
+        lines += ["", "## hasCycle from 10^3 to 10^5 nodes", "", "Time over the traverse floor "
+                  "(median of paired rounds, 95% interval), sampled to a 2% interval:"]
+        lines += big_table(load_named(found["results_lists_small.json"]))
     if "results_lists_big.json" in found:
         lines += ["", "## hasCycle at 1M and 4M nodes", "", "Time over the traverse floor "
                   "(median of paired rounds, 95% interval), sampled to a 2% interval:"]
