@@ -80,9 +80,9 @@ CYCLE_ALWAYS_INLINE Cycle<Node> findCycle(const Node* head, Next& next, Tally& t
 // walk, inlined here: a fast cursor and a slow one trailing at half speed;
 // then, out of line, one cursor and a table of checkpoints. 2 KiB on the
 // stack. On a cycle, at most 3 (mu + lambda) calls of next when mu + lambda
-// <= 112, else at most max(2 max(mu, lambda), 224) + lambda + 112; past 224
-// nodes typically mu + lambda + 112 and under one gap more, the gap 32 or a
-// 31st of the calls. No threads.
+// <= 112, else at most max(2 max(mu, lambda), 224) + lambda + 112, whatever
+// the nodes' addresses; past 224 nodes typically mu + lambda + 112 and under
+// one gap more, the gap 32 or a 31st of the calls. No threads.
 template <typename Node, typename Next>
 CYCLE_ALWAYS_INLINE bool hasCycle(const Node* head, Next next) {
     detail::NoTally none;
