@@ -231,29 +231,29 @@ template <typename Marks> void forgetKey(Marks& marks, uint64_t key) {
 }
 
 // Puts key in bucket, its own: the first way if it is empty, else the
-// second unless it holds an anchor (anchor or prior), else the first unless
-// it holds one; so the first way keeps the oldest checkpoint of its bucket
-// until an anchor lands in the second. Where both ways hold anchors, the key
-// does not get in and is forgotten; an anchor always gets in, since at most
-// one way holds an anchor other than the one inserted. A key already there
-// is shared with a held checkpoint and serves both. The key pushed out, if
-// any, is forgotten.
+// second unless it holds an anchor (anchor or prior), else the first,
+// choosing the way without a branch on the bucket's contents (which would be
+// mispredicted as often as not). So the first way keeps the oldest
+// checkpoint of its bucket until an anchor lands in the second. Where both
+// ways hold anchors the key does not get in and is forgotten; an anchor
+// always gets in, since at most one way holds an anchor other than the one
+// inserted. A key already there is shared with a held checkpoint and serves
+// both. The key pushed out, if any, is forgotten.
 template <typename Marks> inline void tableInsert(Marks& marks, uint64_t* bucket, uint64_t key) {
     if (bucket[0] == key || bucket[1] == key) {
         marks.shared = true;
         return;
     }
-    const auto held = [&marks](uint64_t way) { return way == marks.anchor || way == marks.prior; };
-    int way = 0;
-    if (bucket[0] != 0) {
-        if (!held(bucket[1])) {
-            way = 1;
-        } else if (held(bucket[0])) {
-            marks.lost = true;
-            forgetKey(marks, key);
-            return;
-        }
+    const auto held = [&marks](uint64_t way) {
+        return (way == marks.anchor) | (way == marks.prior);
+    };
+    const bool second_free = !held(bucket[1]);
+    if (CYCLE_RARELY(!second_free && held(bucket[0]))) {
+        marks.lost = true;
+        forgetKey(marks, key);
+        return;
     }
+    const int way = (bucket[0] != 0) & second_free;
     const uint64_t pushed = bucket[way];
     bucket[way] = key;
     if (pushed != 0) {
