@@ -179,8 +179,9 @@ def write(folder, out_dir):
     """Writes short.md (and short.png) into out_dir from the results in
     folder; returns the markdown, or None where none of the results exist."""
     found = {name: os.path.join(folder, name) for name in
-             ("results_short.json", "results_lists_small.json", "results_lists_big.json",
-              "results_fnptr.json", "results_period.json")
+             ("results_short.json", "results_lists_small.json", "results_lists_small_repeat.json",
+              "results_lists_big.json", "results_lists_big_repeat.json", "results_fnptr.json",
+              "results_period.json")
              if os.path.exists(os.path.join(folder, name))}
     if not found:
         return None
@@ -190,14 +191,15 @@ def write(folder, out_dir):
         lines += ["", "## Short lists one at a time", "", "### Targets"] + targets_table(rows)
         lines += ["", "### Every row"] + short_tables(rows)
         plot_short(rows, os.path.join(out_dir, "short.png"))
-    if "results_lists_small.json" in found:
-        lines += ["", "## hasCycle from 10^3 to 10^5 nodes", "", "Time over the traverse floor "
-                  "(median of paired rounds, 95% interval), sampled to a 2% interval:"]
-        lines += big_table(load_named(found["results_lists_small.json"]))
-    if "results_lists_big.json" in found:
-        lines += ["", "## hasCycle at 1M and 4M nodes", "", "Time over the traverse floor "
-                  "(median of paired rounds, 95% interval), sampled to a 2% interval:"]
-        lines += big_table(load_named(found["results_lists_big.json"]))
+    for file, title in (("results_lists_small.json", "hasCycle from 10^3 to 10^5 nodes"),
+                        ("results_lists_small_repeat.json",
+                         "hasCycle from 10^3 to 10^5 nodes, the run after"),
+                        ("results_lists_big.json", "hasCycle at 1M and 4M nodes"),
+                        ("results_lists_big_repeat.json", "hasCycle at 1M and 4M nodes, the run after")):
+        if file in found:
+            lines += ["", f"## {title}", "", f"`{file}`: time over the traverse floor (median of "
+                      "paired rounds, 95% interval), sampled to a 2% interval:"]
+            lines += big_table(load_named(found[file]))
     if "results_fnptr.json" in found:
         lines += ["", "## next as a function pointer"] + fnptr_table(
             load_named(found["results_fnptr.json"]))
