@@ -80,16 +80,13 @@ void checkList(Bytes& bytes) {
     const int64_t n = take(bytes, 2) % 600;
     const int64_t k = n == 0 ? 0 : take(bytes, 2) % (n + n / 4 + 1);
     const bool one_bucket = take(bytes, 1) % 2 == 1;
-    std::vector<Node> arena(static_cast<size_t>(one_bucket ? 160 * n + 64 : 0));
+    std::vector<Node> arena(static_cast<size_t>(one_bucket ? 160 * n + 64 : n));
     std::vector<Node*> pool;
     for (Node& node : arena) {
-        if (static_cast<int64_t>(pool.size()) < n && bucketOf(&node) == bucketOf(&arena[0])) {
+        if (static_cast<int64_t>(pool.size()) < n &&
+            (!one_bucket || bucketOf(&node) == bucketOf(&arena[0]))) {
             pool.push_back(&node);
         }
-    }
-    std::vector<Node> plain(static_cast<size_t>(one_bucket ? 0 : n));
-    for (Node& node : plain) {
-        pool.push_back(&node);
     }
     check(static_cast<int64_t>(pool.size()) == n);
     std::vector<size_t> order(static_cast<size_t>(n));

@@ -400,9 +400,10 @@ CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
             break;
         }
         if ((position & (position - 1)) == 0) {
-            marks.prior = position < release ? marks.anchor : key;
+            marks.prior = marks.anchor;
             marks.anchor = key;
-        } else if (position >= release) {
+        }
+        if (position >= release) {
             marks.prior = marks.anchor;
         }
         marks.keys[marks.count] = key;
