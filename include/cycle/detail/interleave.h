@@ -9,7 +9,7 @@
 #ifndef CYCLE_DETAIL_INTERLEAVE_H
 #define CYCLE_DETAIL_INTERLEAVE_H
 
-#include "elements.h"
+#include "config.h"
 #include "tally.h"
 
 #include <cstddef>

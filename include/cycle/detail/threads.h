@@ -1,64 +1,19 @@
-// What the mapping functions share: elements as 64-bit positions, the read
-// of a successor that turns an entry outside [0, m) into the end of a path,
-// prefetching, and running a task on several threads.
-#ifndef CYCLE_DETAIL_ELEMENTS_H
-#define CYCLE_DETAIL_ELEMENTS_H
+// Running a mapping function's work on several threads: how many to use,
+// and a task run on each, with exceptions carried back to the caller.
+#ifndef CYCLE_DETAIL_THREADS_H
+#define CYCLE_DETAIL_THREADS_H
 
-#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <thread>
-#include <type_traits>
 #include <vector>
 
 namespace cycle {
 namespace detail {
 
-// The element value names, or m (no element) for any entry outside [0, m):
-// negative, or m and above.
-template <typename Index> uint64_t elementOf(Index value, uint64_t m) {
-    if constexpr (std::is_signed<Index>::value) {
-        if (value < 0) {
-            return m;
-        }
-    }
-    const uint64_t element = static_cast<uint64_t>(value);
-    return element < m ? element : m;
-}
-
-// Asks for the cache line at address ahead of its use; never faults, so a
-// null or past-the-end address is harmless.
-inline void prefetchLine(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
-// i -> next[i] read from a table; a successor's entry can be prefetched.
-template <typename Index> struct TableMap {
-    const Index* next;
-    uint64_t m;
-
-    uint64_t operator()(uint64_t element) const {
-        return elementOf(next[element], m);
-    }
-    void prefetch(uint64_t element) const {
-        prefetchLine(next + element);
-    }
-};
-
-// i -> f(i) for a caller's callable: nothing to prefetch.
-template <typename Index, typename F> struct CallMap {
-    F& f;
-    uint64_t m;
-
-    uint64_t operator()(uint64_t element) const {
-        return elementOf(static_cast<Index>(f(static_cast<Index>(element))), m);
-    }
-    void prefetch(uint64_t) const {}
-};
+// Each thread colours a block of at least this many starts, so that a
+// mapping of fewer than twice as many is coloured on one thread.
+constexpr uint64_t ELEMENTS_PER_THREAD = uint64_t{1} << 17;
 
 // The number of threads to use: 0 counts as 1, and no more than one for
 // every whole block of elements, so that each thread has a block at least

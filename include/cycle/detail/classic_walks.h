@@ -1,8 +1,9 @@
 // The classic detectors: Floyd's tortoise and hare, Brent's method and
 // Nivasch's stack algorithm, each over any node type and next callable.
-#ifndef CYCLE_DETAIL_WALKS_H
-#define CYCLE_DETAIL_WALKS_H
+#ifndef CYCLE_DETAIL_CLASSIC_WALKS_H
+#define CYCLE_DETAIL_CLASSIC_WALKS_H
 
+#include "spread.h"
 #include "tally.h"
 
 #include <cstdint>
@@ -114,7 +115,7 @@ constexpr int NIVASCH_STACK_CAPACITY = 64;
 // smallest value, which would favour a cycle through the head.
 template <typename Node> uint64_t nivaschValue(const Node* node, const Node* head) {
     uint64_t offset = reinterpret_cast<uintptr_t>(node) - reinterpret_cast<uintptr_t>(head);
-    return offset * 0x9E3779B97F4A7C15u + 0x5851F42D4C957F2Du;
+    return offset * KEY_MULTIPLIER + 0x5851F42D4C957F2Du;
 }
 
 // For each node: pop every entry greater than its value; if the top then holds

@@ -19,10 +19,14 @@
 // While it works, distance holds each element's state: 0 peeled, 1 on a
 // cycle and not yet reached, 2 reached from a marker, 3 + k marker k; the
 // queue's free tail holds the markers' records.
-#ifndef CYCLE_DETAIL_PEEL_H
-#define CYCLE_DETAIL_PEEL_H
+#ifndef CYCLE_DETAIL_TRACE_H
+#define CYCLE_DETAIL_TRACE_H
 
-#include "elements.h"
+#include "../results.h"
+#include "config.h"
+#include "mapping_reads.h"
+#include "spread.h"
+#include "threads.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,16 +41,8 @@ constexpr uint64_t PEEL_AHEAD = 16;
 // Markers' segments walked at once on one thread.
 constexpr int SEGMENT_CURSORS = 32;
 
-// What traceAll counts.
-struct TraceTotals {
-    uint64_t cycles;
-    uint64_t on_cycles;
-    uint64_t roots;
-    uint64_t longest;
-};
-
 inline bool isMarker(uint64_t element) {
-    return (element * 0x9E3779B97F4A7C15u) >> 58 == 0;
+    return spreadKey(element) >> 58 == 0;
 }
 
 // Counts every element's in-degree into count, threads of them each taking a
@@ -73,7 +69,7 @@ void countInDegrees(const Index* next, uint64_t m, Index* count, unsigned thread
                 continue;
             }
             if (threads > 1) {
-                __atomic_fetch_add(count + y, Index{1}, __ATOMIC_RELAXED);
+                atomicAdd(count + y, Index{1});
             } else {
                 count[y]++;
             }
@@ -253,9 +249,9 @@ uint64_t labelCycles(const Index* next, uint64_t m, Index* end, Index* distance,
 // Every element's end and distance, given next; queue is scratch of m
 // entries. Returns what traceAll reports.
 template <typename Index>
-TraceTotals traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
-                       unsigned threads) {
-    TraceTotals totals{0, 0, 0, 0};
+MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
+                      unsigned threads) {
+    MapSummary totals{0, 0, 0, 0};
     countInDegrees(next, m, end, threads);
     const uint64_t queued = peel(next, m, end, queue);
     totals.on_cycles = m - queued;
