@@ -2,6 +2,7 @@
 // position of every value), over value types that ask little: strings, a
 // vector state with the caller's hash, a type with no default constructor,
 // and hashes from good to constant.
+#include "call_bounds.h"
 #include "cycle/detect.h"
 
 #include <gtest/gtest.h>
@@ -32,25 +33,6 @@ void bruteForce(const T& start, F f, int64_t& mu, int64_t& lambda) {
     }
 }
 
-// A gap of the value walk after calls calls: 8, or under a 127th of them.
-int64_t gapAfter(int64_t calls) {
-    return std::max<int64_t>(8, calls / 127);
-}
-
-// The bound of findPeriod's contract: Brent's for the sighting, then under
-// 13 gaps, and 56 more when mu <= 56.
-int64_t callBound(int64_t mu, int64_t lambda) {
-    int64_t sighting = 2 * std::max(mu, lambda) + lambda;
-    return sighting + 13 * gapAfter(sighting) + (mu <= 56 ? 56 : 0);
-}
-
-// The bound of findPeriodWithin's contract when it gives nothing: 3 limit,
-// 64 and a gap to rule the limit out, and findPeriod's search after that.
-int64_t withoutBound(int64_t limit) {
-    int64_t walked = 3 * limit + 64;
-    return walked + 14 * gapAfter(walked) + 56;
-}
-
 // Checks findPeriod and findPeriodWithin (at mu + lambda and one below) on
 // the sequence from start under table, with hash.
 template <typename Hash>
@@ -73,7 +55,7 @@ void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash) {
     ASSERT_EQ(period.mu, mu);
     ASSERT_EQ(period.lambda, lambda);
     ASSERT_EQ(period.entry, entry);
-    EXPECT_LE(calls, callBound(mu, lambda));
+    EXPECT_LE(calls, findPeriodBound(mu, lambda));
 
     std::optional<cycle::Period<uint32_t>> within =
         cycle::findPeriodWithin(start, f, mu + lambda, hash);
@@ -82,7 +64,7 @@ void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash) {
     EXPECT_EQ(within->lambda, lambda);
     calls = 0;
     EXPECT_FALSE(cycle::findPeriodWithin(start, counted, mu + lambda - 1, hash).has_value());
-    EXPECT_LE(calls, withoutBound(mu + lambda - 1));
+    EXPECT_LE(calls, findPeriodWithoutBound(mu + lambda - 1));
 }
 
 std::vector<uint32_t> randomTable(uint32_t size, std::mt19937_64& random) {
