@@ -10,6 +10,9 @@
 #include <random>
 #include <sys/mman.h>
 
+const Layout WARM[2] = {{"sequential", false, false}, {"scattered", true, false}};
+const Layout COLD[2] = {{"sequential_cold", false, true}, {"scattered_cold", true, true}};
+
 std::string shapeName(ListShape shape) {
     switch (shape.kind) {
     case SHAPE_LINEAR:
@@ -152,40 +155,4 @@ void flushNodes(const std::vector<Node*>& order) {
         buffer[i]++;
         sink = sink + buffer[i];
     }
-}
-
-ManyLists linkMany(const std::vector<Node*>& order, int64_t count) {
-    int64_t total = static_cast<int64_t>(order.size());
-    int64_t length = total / count;
-    ManyLists lists;
-    for (int64_t list = 0; list < count; list++) {
-        int64_t first = list * length;
-        int64_t end = list + 1 == count ? total : first + length;
-        for (int64_t i = first; i + 1 < end; i++) {
-            order[i]->next = order[i + 1];
-        }
-        bool cyclic = list % 2 == 1;
-        int64_t target = first + (list * 7919 % count) * (end - first) / count;
-        order[end - 1]->next = cyclic ? order[target] : nullptr;
-        lists.heads.push_back(order[first]);
-        lists.lengths.push_back(end - first);
-        lists.cyclic.push_back(cyclic);
-    }
-    return lists;
-}
-
-int64_t anonHugeKib() {
-    FILE* file = fopen("/proc/self/smaps_rollup", "r");
-    if (file == nullptr) {
-        return -1;
-    }
-    char line[256];
-    long long kib = -1;
-    while (fgets(line, sizeof line, file) != nullptr) {
-        if (sscanf(line, "AnonHugePages: %lld kB", &kib) == 1) {
-            break;
-        }
-    }
-    fclose(file);
-    return kib;
 }

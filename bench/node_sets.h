@@ -20,6 +20,11 @@ struct Layout {
     bool cold;
 };
 
+// The layouts every list family measures: in allocation order and
+// scattered, warm (WARM) and flushed before every call (COLD).
+extern const Layout WARM[2];
+extern const Layout COLD[2];
+
 // Where the tail links: nowhere, the head, the middle (n / 2), itself, or, for
 // the sweep, node floor(percent * (n - 1) / 100).
 enum ShapeKind { SHAPE_LINEAR, SHAPE_HEAD, SHAPE_MIDDLE, SHAPE_SELF, SHAPE_SWEEP };
@@ -65,21 +70,5 @@ const std::vector<Node*>& hugeLinkOrder(int64_t n, Layout layout);
 // Evicts every node's cache line: clflushopt where the processor has it,
 // otherwise a walk over a buffer four times the last-level cache's size.
 void flushNodes(const std::vector<Node*>& order);
-
-// The node set split into lists equal but for the last, as heads[i] leads to
-// list i; odd lists are cyclic, their tails linked to positions spread over
-// the list in a fixed pattern.
-struct ManyLists {
-    std::vector<const Node*> heads;
-    std::vector<int64_t> lengths;
-    std::vector<bool> cyclic;
-};
-
-// Splits order into count lists (1 <= count <= order.size()) and links them.
-ManyLists linkMany(const std::vector<Node*>& order, int64_t count);
-
-// The kilobytes of the process's anonymous memory on transparent huge pages,
-// or -1 where the kernel does not say.
-int64_t anonHugeKib();
 
 #endif

@@ -1,12 +1,13 @@
 // The benchmark's kernels: the closed forms and bounds of their step counts,
 // their verdicts on relinked node sets of every shape, the sweep's target
 // index, and Nivasch's stacks on increasing addresses.
-#include "bench_detectors.h"
 #include "cycle/detect.h"
 #include "hare_walk.h"
-#include "kernels.h"
 #include "link_reversal.h"
+#include "list_kernels.h"
+#include "many_lists.h"
 #include "node_sets.h"
+#include "short_kernels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The benchmark's short-list rows and period rows: the lists each row links
 // and the verdicts of every short kernel on them, and the period kernels
 // against a brute-force truth on small domains.
-#include "kernels.h"
 #include "period_kernels.h"
+#include "short_kernels.h"
 #include "short_lists.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The reverse-link decision on lists of known shape: what it concludes, what
 // it leaves behind in the links, and a cross-check against the hare.
 #include "hare_walk.h"
-#include "kernels.h"
 #include "link_reversal.h"
+#include "list_kernels.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

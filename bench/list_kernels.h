@@ -1,17 +1,25 @@
-// The benchmark's own kernels, beside the programs' two: the floor of a plain
-// walk, the limit of independent loads, and the library's detectors on the
-// benchmark's lists. Each is written once, as a template over a counts record
-// (see step_counts.h), and instantiated for NoCounts and StepCounts. Each
-// returns 1 if the list is cyclic, 0 otherwise.
-#ifndef CYCLE_BENCH_BENCH_DETECTORS_H
-#define CYCLE_BENCH_BENCH_DETECTORS_H
+// The kernels of the single-list rows, each one small function written
+// once as a template over a counts record (see step_counts.h) and
+// instantiated for NoCounts (timed) and StepCounts (counted): the floors
+// (a plain walk of n moves, a walk to nullptr, the limit of independent
+// loads), the programs' two detectors, the library's, and what users reach
+// for. Each returns 1 if the list is cyclic, 0 otherwise. The other list
+// families build their kernels from these.
+#ifndef CYCLE_BENCH_LIST_KERNELS_H
+#define CYCLE_BENCH_LIST_KERNELS_H
 
 #include "node_sets.h"
-#include "short_lists.h"
 #include "step_counts.h"
 
-// The benchmark lists' next: a node's own link.
+#include <cstddef>
+#include <cstdint>
+
+// The benchmark lists' next: a node's own link, as a lambda, and as a plain
+// function, as callers with a C-style accessor have it.
 constexpr auto nextLink = [](const Node* node) -> const Node* { return node->next; };
+inline const Node* nextOf(const Node* node) {
+    return node->next;
+}
 
 // The floor for any detector that must reach the tail: exactly n moves, which
 // end on null for a linear list and inside the list for a cyclic one. It
@@ -52,29 +60,19 @@ template <typename Counts> int hascycleFnptr(BenchList list, Counts& counts);
 // allocations are part of its run. Ends the process if memory runs out.
 template <typename Counts> int hashset(BenchList list, Counts& counts);
 
-// Many lists, in_flight at a time in one thread, over lists [first, end):
-// the floor walks each list by its known length, a finished cursor taking the
-// next list at once; the check is cycle::hasCycleEach, its verdicts written
-// to cyclic (indexed like the lists). The floor returns a value its loads
-// feed, so that none is dropped.
-template <typename Counts>
-int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight,
-                 Counts& counts);
-template <typename Counts>
-void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight, bool* cyclic,
-               Counts& counts);
+// The table of named kernels the single-list rows select by name, each with
+// its plain run (timed) and its counting run (untimed), which are two
+// instantiations of the same code, and where it is measured.
+struct Kernel {
+    const char* name;
+    int (*detect)(BenchList list, NoCounts& counts);
+    int (*count)(BenchList list, StepCounts& counts);
+    bool linear_only; // measured on linear lists alone
+    bool warm_only;   // left out of the cold layouts
+    int64_t only_n;   // measured at this size alone, off the sweep; 0: every row
+};
 
-// Short lists, one at a time: each of these runs its detector on every list
-// of lists in turn, and returns how many it called cyclic. shortEach checks
-// them all at once with cycle::hasCycleEach (its default lists in flight).
-template <typename Counts> int64_t shortTraverse(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortWalk(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortHare(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortBrent(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortNivasch(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortHascycle(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortHascycleFnptr(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortFindcycle(ShortLists& lists, Counts& counts);
-template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts);
+extern const Kernel KERNELS[];
+extern const size_t KERNEL_COUNT;
 
 #endif

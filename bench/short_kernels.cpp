@@ -1,0 +1,69 @@
+#include "short_kernels.h"
+
+#include "cycle/detect.h"
+#include "list_kernels.h"
+
+// The programs' hare walk, inlined where the list is.
+template <typename Counts> static int hareInline(BenchList list, Counts& counts) {
+    auto next = nextLink;
+    return cycle::detail::floydCyclic(
+        cycle::detail::floydWalk(static_cast<const Node*>(list.head), next, counts));
+}
+
+// A short-list kernel: checked, an expression of list, next and the counts c,
+// run on every list in turn in the loop a caller would write, so that the
+// detector inlines there; returns how many lists it called cyclic.
+#define SHORT_KERNEL(name, checked)                                                                \
+    template <typename Counts> int64_t name(ShortLists& lists, Counts& c) {                        \
+        auto next = nextLink;                                                                      \
+        auto nextFunction = &nextOf;                                                               \
+        (void)next;                                                                                \
+        (void)nextFunction;                                                                        \
+        int64_t cyclic = 0;                                                                        \
+        for (size_t i = 0; i < lists.heads.size(); i++) {                                          \
+            const BenchList list{lists.heads[i], nullptr, lists.lengths[i]};                       \
+            cyclic += static_cast<int>(checked);                                                   \
+        }                                                                                          \
+        return cyclic;                                                                             \
+    }                                                                                              \
+    template int64_t name(ShortLists&, NoCounts&);                                                 \
+    template int64_t name(ShortLists&, StepCounts&);
+
+SHORT_KERNEL(shortTraverse, traverse(list, c))
+SHORT_KERNEL(shortWalk, walk(list, c))
+SHORT_KERNEL(shortHare, hareInline(list, c))
+SHORT_KERNEL(shortBrent, cycle::detail::brentWalk(static_cast<const Node*>(list.head), next, c))
+SHORT_KERNEL(shortNivasch, nivasch(list, c))
+SHORT_KERNEL(shortHascycle, cycle::detail::hasCycle(static_cast<const Node*>(list.head), next, c))
+SHORT_KERNEL(shortHascycleFnptr,
+             cycle::detail::hasCycle(static_cast<const Node*>(list.head), nextFunction, c))
+SHORT_KERNEL(shortFindcycle,
+             cycle::detail::findCycle(static_cast<const Node*>(list.head), next, c).entry !=
+                 nullptr)
+
+template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts) {
+    auto next = nextLink;
+    bool* verdicts = lists.verdicts.get();
+    cycle::detail::checkEach(lists.heads.data(), lists.heads.size(), next, verdicts,
+                             cycle::DEFAULT_IN_FLIGHT, counts);
+    int64_t cyclic = 0;
+    for (size_t i = 0; i < lists.heads.size(); i++) {
+        cyclic += verdicts[i];
+    }
+    return cyclic;
+}
+template int64_t shortEach(ShortLists&, NoCounts&);
+template int64_t shortEach(ShortLists&, StepCounts&);
+
+const ShortKernel SHORT_KERNELS[] = {
+    {"traverse", shortTraverse, shortTraverse, false},
+    {"walk", shortWalk, shortWalk, true},
+    {"hascycle", shortHascycle, shortHascycle, false},
+    {"hascycle_fnptr", shortHascycleFnptr, shortHascycleFnptr, false},
+    {"findcycle", shortFindcycle, shortFindcycle, false},
+    {"brent", shortBrent, shortBrent, false},
+    {"hare", shortHare, shortHare, false},
+    {"nivasch", shortNivasch, shortNivasch, false},
+    {"each", shortEach, shortEach, false},
+};
+const size_t SHORT_KERNEL_COUNT = sizeof(SHORT_KERNELS) / sizeof(SHORT_KERNELS[0]);
