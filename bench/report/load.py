@@ -1,13 +1,17 @@
-"""Reading cycle_bench's JSON output: rows keyed by name, their medians and
-intervals, and the small formatting helpers every table uses."""
+"""Reading cycle_bench's JSON output, for every family: one loader (rows by
+name, their medians), the list rows' keys, which kernels the results hold,
+and the small formatting helpers every table uses."""
 import json
 import os
 import sys
 
-KERNELS = ["traverse", "stream", "trail", "hare", "reverse", "brent", "nivasch", "hascycle",
-           "findcycle", "hashset"]
-DETECTORS = ["hare", "reverse", "brent", "nivasch", "hascycle", "findcycle", "hashset"]
-READ_ONLY = ["hare", "brent", "nivasch", "hascycle"]
+# The kernels' roles and presentation order; which kernels a table shows
+# comes from the results (kernels_in). The floors decide nothing; the ranked
+# detectors only read the list and answer yes or no.
+FLOORS = ["traverse", "stream", "trail"]
+RANKED = ["hare", "brent", "nivasch", "hascycle"]
+ORDER = FLOORS + ["hare", "reverse", "brent", "nivasch", "hascycle", "findcycle",
+                  "hascycle_fnptr", "hashset"]
 LAYOUTS = ["sequential", "scattered"]
 ALL_LAYOUTS = LAYOUTS + ["sequential_cold", "scattered_cold"]
 SHAPES = ["linear", "head", "middle", "self"]
@@ -16,7 +20,7 @@ SWEEP_N = 1000000
 LABEL = {1000: "1k", 10000: "10k", 100000: "100k", 1000000: "1M", 4000000: "4M"}
 COLOR = {"traverse": "black", "stream": "gray50", "trail": "gray30", "hare": "#d62728",
          "reverse": "#1f77b4", "brent": "#2ca02c", "nivasch": "#9467bd", "hascycle": "#17becf",
-         "findcycle": "#8c564b", "hashset": "#ff7f0e"}
+         "findcycle": "#8c564b", "hascycle_fnptr": "#bcbd22", "hashset": "#ff7f0e"}
 COUNTERS = ["ns_per_node", "ns_per_node_lo", "ns_per_node_hi", "floor_ns_per_node",
             "floor_ratio", "floor_ratio_lo", "floor_ratio_hi", "moves_per_node", "chain_per_node",
             "writes_per_node", "stack_peak", "rounds", "outlier_rounds", "ci_met", "anon_huge_kib"]
@@ -25,12 +29,36 @@ COUNTERS = ["ns_per_node", "ns_per_node_lo", "ns_per_node_hi", "floor_ns_per_nod
 CACHED_CYCLE = {"sequential": 32768, "scattered": 16384}
 
 
-def run_key(run):
-    """The row's name without Google Benchmark's suffixes, as a tuple:
-    (kernel, layout, shape, n) for one list, ("many", kind, layout, lists,
-    in flight, threads) for many."""
-    parts = [p for p in run["run_name"].split("/")
-             if p != "manual_time" and not p.startswith("iterations:")]
+def row_name(run):
+    """The row's name without Google Benchmark's suffixes."""
+    return "/".join(p for p in run["run_name"].split("/")
+                    if p != "manual_time" and not p.startswith("iterations:"))
+
+
+def load_rows(path):
+    """The one loader: maps each row's name (see row_name) to its run, the
+    median aggregate where the row was repeated, otherwise its first run.
+    Ends bench/plot with the row's message if any row failed."""
+    with open(path) as f:
+        report = json.load(f)
+    plain, medians = {}, {}
+    for run in report["benchmarks"]:
+        if run.get("error_occurred"):
+            sys.exit(f"bench/plot: {run['name']} failed: {run.get('error_message')}")
+        if run.get("run_type") == "aggregate":
+            if run.get("aggregate_name") == "median":
+                medians[row_name(run)] = run
+        else:
+            plain.setdefault(row_name(run), run)
+    plain.update(medians)
+    return plain
+
+
+def row_key(name):
+    """A list row's name as a tuple: (kernel, layout, shape, n) for one list,
+    ("many", kind, layout, lists, in flight, threads) for many; None for the
+    other families."""
+    parts = name.split("/")
     if parts[0] == "many" and len(parts) in (5, 6):
         threads = 2 if len(parts) == 6 and parts[5] == "t2" else 1
         return ("many", parts[1], parts[2], int(parts[3]), int(parts[4][1:]), threads)
@@ -40,31 +68,38 @@ def run_key(run):
 
 
 def load(path):
-    """Maps each row's key (see run_key) to a dict of its counters: the median
-    aggregate where the row was repeated, otherwise its one run."""
-    with open(path) as f:
-        report = json.load(f)
-    plain, medians = {}, {}
-    for run in report["benchmarks"]:
-        if run.get("error_occurred"):
-            sys.exit(f"bench/plot: {run['name']} failed: {run.get('error_message')}")
-        key = run_key(run)
-        if key is None or "ns_per_node" not in run:
-            continue
-        values = {c: run[c] for c in COUNTERS if c in run}
-        if run.get("run_type") == "aggregate":
-            if run.get("aggregate_name") == "median":
-                medians[key] = values
-        else:
-            plain.setdefault(key, values)
-    plain.update(medians)
-    return plain
+    """The list rows of path (load_rows), keyed by row_key, each with its
+    counters."""
+    keyed = {}
+    for name, run in load_rows(path).items():
+        key = row_key(name)
+        if key is not None and "ns_per_node" in run:
+            keyed[key] = {c: run[c] for c in COUNTERS if c in run}
+    return keyed
 
 
 def load_beside(path, name):
     """The results file name in the folder of path, or None if absent."""
     other = os.path.join(os.path.dirname(path) or ".", name)
     return load(other) if os.path.exists(other) else None
+
+
+def kernels_in(results, floors=True):
+    """The kernels the list rows of results hold, in ORDER (any kernel ORDER
+    does not know follows, by name); without the floors if floors is
+    False."""
+    found = {key[0] for key in results if key[0] not in ("many", "pages")}
+    if not floors:
+        found -= set(FLOORS)
+    return ordered(found, ORDER)
+
+
+def ordered(names, order):
+    """names sorted as order has them, any name order lacks after them, by
+    name: the results say which kernels there are, order only how to show
+    them."""
+    rank = {k: i for i, k in enumerate(order)}
+    return sorted(set(names), key=lambda k: (rank.get(k, len(order)), k))
 
 
 def single(results):
@@ -120,6 +155,13 @@ def floor_ns(results, kernel, layout, shape, n):
     if row is None:
         return None
     return row.get("floor_ns_per_node", ns(results, "traverse", layout, shape, n))
+
+
+def cell(row, ratio="floor_ratio"):
+    """A ratio and its 95% interval, as "1.02 (1.01-1.04)"."""
+    if row is None or ratio not in row:
+        return "-"
+    return f"{row[ratio]:.2f} ({row[ratio + '_lo']:.2f}-{row[ratio + '_hi']:.2f})"
 
 
 def fmt(value, digits=2):

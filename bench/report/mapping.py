@@ -4,17 +4,28 @@ results_mapping.json and whole32.txt, with the machine they ran on
 floor; intervals are the 95% intervals of the median ratio."""
 import os
 
-from .load import machine
+from .load import cell, load_rows, machine, ordered
 from .plots import block, gnuplot
-from .short import cell, load_named
 
 SIZES = [1 << 10, 1 << 14, 1 << 18, 1 << 22, 1 << 26]
 SHAPES = ["random", "permutation", "forest", "forest_loop", "chain"]
-KERNELS = ["colour", "peel", "bgl", "findcycles", "findcycles/t2", "traceall", "traceall/t2",
-           "findcyclesof", "findcyclesof/t2"]
+# The kernels' presentation order (a kernel on two threads as <name>/t2);
+# which ones the tables show comes from the results.
+ORDER = ["colour", "peel", "bgl", "findcycles", "findcycles/t2", "traceall", "traceall/t2",
+         "findcyclesof", "findcyclesof/t2"]
 THREADED = ["findcycles", "traceall", "findcyclesof"]
 COLOR = {"gather": "black", "colour": "#d62728", "peel": "#ff7f0e", "bgl": "#8c564b",
          "findcycles": "#1f77b4", "traceall": "#2ca02c", "findcyclesof": "#9467bd"}
+
+
+def kernels_of(rows):
+    """The mapping kernels rows holds, each on two threads apart, in ORDER."""
+    names = set()
+    for name in rows:
+        parts = name.split("/")
+        if parts[0] == "mapping":
+            names.add(parts[1] + ("/t2" if parts[-1] == "t2" else ""))
+    return ordered(names, ORDER)
 
 
 def row(rows, kernel, shape, m):
@@ -24,30 +35,32 @@ def row(rows, kernel, shape, m):
 
 
 def size_tables(rows):
+    kernels = kernels_of(rows)
     lines = []
     for m in SIZES:
-        if not any(row(rows, k, s, m) for k in KERNELS for s in SHAPES):
+        if not any(row(rows, k, s, m) for k in kernels for s in SHAPES):
             continue
         lines += ["", f"**m = 2^{m.bit_length() - 1}**: time over the gather floor (median of "
                   "paired rounds, 95% interval); the floor's ns an element first", "",
-                  "| shape | gather ns | " + " | ".join(KERNELS) + " |",
-                  "|---|---|" + "---|" * len(KERNELS)]
+                  "| shape | gather ns | " + " | ".join(kernels) + " |",
+                  "|---|---|" + "---|" * len(kernels)]
         for shape in SHAPES:
-            first = next((row(rows, k, shape, m) for k in KERNELS if row(rows, k, shape, m)),
+            first = next((row(rows, k, shape, m) for k in kernels if row(rows, k, shape, m)),
                          None)
             floor = f"{first['floor_ns_per_element']:.2f}" if first else "-"
-            cells = [cell(row(rows, k, shape, m)) for k in KERNELS]
+            cells = [cell(row(rows, k, shape, m)) for k in kernels]
             lines.append(f"| {shape} | {floor} | " + " | ".join(cells) + " |")
     return lines
 
 
 def ns_table(rows, m):
+    kernels = kernels_of(rows)
     lines = ["", f"ns an element at m = 2^{m.bit_length() - 1} (medians), and the Boost "
              "graph's build alone:", "",
-             "| shape | gather | " + " | ".join(KERNELS) + " | bgl build |",
-             "|---|---|" + "---|" * (len(KERNELS) + 1)]
+             "| shape | gather | " + " | ".join(kernels) + " | bgl build |",
+             "|---|---|" + "---|" * (len(kernels) + 1)]
     for shape in SHAPES:
-        present = [row(rows, k, shape, m) for k in KERNELS]
+        present = [row(rows, k, shape, m) for k in kernels]
         if not any(present):
             continue
         floor = next(r for r in present if r)["floor_ns_per_element"]
@@ -114,6 +127,7 @@ def targets(rows, m):
 
 def plot(rows, out_png):
     """ns an element against m for every kernel, one panel per shape."""
+    kernels = kernels_of(rows)
     script = ["set terminal pngcairo size 1500,900 font ',10' noenhanced", f"set output '{out_png}'",
               "set multiplot layout 2,3 title 'ns an element against m (medians)'",
               "set logscale xy", "set xlabel 'elements (m)'", "set ylabel 'ns an element'",
@@ -128,7 +142,7 @@ def plot(rows, out_png):
             plots.append(f"'-' using 1:2 with linespoints lw 2 lc rgb '{COLOR['gather']}' "
                          "title 'gather'")
             series.append(block(points))
-        for kernel in KERNELS:
+        for kernel in kernels:
             name = kernel.split("/")[0]
             points = [(m, r["ns_per_element"]) for m in SIZES
                       for r in [row(rows, kernel, shape, m)] if r]
@@ -150,7 +164,7 @@ def write(folder, out_dir):
     path = os.path.join(folder, "results_mapping.json")
     if not os.path.exists(path):
         return None
-    rows = load_named(path)
+    rows = load_rows(path)
     lines = ["# Whole mappings", ""] + machine(folder, "machine_mapping.txt")
     lines += ["", "## Time over the floor"] + size_tables(rows)
     for m in SIZES[-2:]:

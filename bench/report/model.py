@@ -1,14 +1,14 @@
-"""The cost model: misses on the critical path per node, predicted against
+"""The single-list family's cost model: misses on the critical path per node, predicted against
 the measured scattered rows, and the crossover of the cycle-position sweep."""
 from .load import (
     CACHED_CYCLE,
-    DETECTORS,
     LABEL,
     LAYOUTS,
     SHAPES,
     SWEEP,
     SWEEP_N,
     floor_ns,
+    kernels_in,
     ns,
     ratio,
 )
@@ -68,7 +68,7 @@ def model_table(results, n):
              "| kernel | shape | chain per node | misses per node | measured | predicted | error |",
              "|---|---|---|---|---|---|---|"]
     errors = []
-    for k in DETECTORS:
+    for k in kernels_in(results, floors=False):
         for shape in SHAPES:
             row = results.get((k, "scattered", shape, n))
             measured = ratio(results, k, "scattered", shape, n)

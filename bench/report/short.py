@@ -1,19 +1,21 @@
-"""Short lists one at a time, hasCycle from 10^3 to 4M nodes, hasCycle
-through a function pointer, and the periods of iterated functions: short.md
-and short.png, from bench/run's results_short.json, results_lists_small.json,
-results_lists_big.json, results_fnptr.json and results_period.json, with
-the machine they ran on
+"""The short-lists family: short lists one at a time against the walk to
+nullptr and the traverse floor, with hasCycle's targets, as short.md and
+short.png, from bench/run's results_short.json. short.md also carries the
+list family's tables by size and through a function pointer (lists.py) and
+the periods' section (periods.py), with the machine they ran on
 (machine.txt). Medians of the repetitions; intervals are the 95% intervals
 of each row's median ratio to its floor."""
-import json
 import os
-import sys
 
-from .load import machine
+from . import lists, periods
+from .load import cell, load_rows, machine, ordered
 from .plots import gnuplot
 
 SIZES = [1, 2, 4, 8, 16, 32, 64, 128, 256, 512]
-KERNELS = ["hascycle", "hascycle_fnptr", "findcycle", "brent", "hare", "nivasch", "each"]
+# The short kernels' presentation order; which ones a table shows comes from
+# the results, less the two floors every row carries.
+ORDER = ["hascycle", "hascycle_fnptr", "findcycle", "brent", "hare", "nivasch", "each"]
+FLOORS = ["traverse", "walk"]
 SHAPES = ["linear", "mixed", "head", "mixed_head", "random"]
 LINEAR_SHAPES = ["linear", "mixed"]
 LAYOUTS = ["sequential", "scattered"]
@@ -23,31 +25,14 @@ WALK_TARGET = {"hascycle": 1.15, "findcycle": 1.25}
 CYCLIC_TARGET = 2.0
 
 
-def load_named(path):
-    """Maps each row's name, without Google Benchmark's suffixes, to its
-    counters: the median aggregate where repeated, otherwise the one run."""
-    with open(path) as f:
-        report = json.load(f)
-    rows = {}
-    for run in report["benchmarks"]:
-        if run.get("error_occurred"):
-            sys.exit(f"bench/plot: {run['name']} failed: {run.get('error_message')}")
-        if run.get("run_type") == "aggregate" and run.get("aggregate_name") != "median":
-            continue
-        name = "/".join(p for p in run["run_name"].split("/")
-                        if p != "manual_time" and not p.startswith("iterations:"))
-        rows[name] = run
-    return rows
-
-
-def cell(row, ratio="floor_ratio"):
-    """A ratio and its 95% interval, as "1.02 (1.01-1.04)"."""
-    if row is None or ratio not in row:
-        return "-"
-    return f"{row[ratio]:.2f} ({row[ratio + '_lo']:.2f}-{row[ratio + '_hi']:.2f})"
+def kernels_of(rows):
+    """The short kernels rows holds, floors aside, in ORDER."""
+    return ordered({name.split("/")[1] for name in rows if name.startswith("short/")} -
+                   set(FLOORS), ORDER)
 
 
 def short_tables(rows):
+    kernels = kernels_of(rows)
     lines = []
     for layout in LAYOUTS:
         for shape in SHAPES:
@@ -58,15 +43,15 @@ def short_tables(rows):
                 lines += ["", f"**{layout}, {shape}**: time a list over {floor}, timed in the "
                           "same rounds (median of paired rounds, 95% interval); the floors' ns a "
                           "list first", "",
-                          "| n | traverse ns | walk ns | " + " | ".join(KERNELS) + " |",
-                          "|---|---|---|" + "---|" * len(KERNELS)]
+                          "| n | traverse ns | walk ns | " + " | ".join(kernels) + " |",
+                          "|---|---|---|" + "---|" * len(kernels)]
                 for n in SIZES:
                     floor_row = rows.get(f"short/hascycle/{layout}/{shape}/{n}")
                     traverse_ns = f"{floor_row['floor_ns_per_list']:.1f}" if floor_row else "-"
                     walk_ns = (f"{floor_row['walk_ns_per_list']:.1f}"
                                if floor_row and "walk_ns_per_list" in floor_row else "-")
                     cells = [cell(rows.get(f"short/{k}/{layout}/{shape}/{n}"), ratio)
-                             for k in KERNELS]
+                             for k in kernels]
                     lines.append(f"| {n} | {traverse_ns} | {walk_ns} | " + " | ".join(cells) + " |")
     return lines
 
@@ -116,48 +101,6 @@ def targets_table(rows):
     return lines
 
 
-def big_table(rows):
-    """hasCycle and findCycle against traverse and the other read-only
-    detectors and the reversal, on every layout, shape and size measured."""
-    kernels = ["hascycle", "findcycle", "hare", "reverse", "brent", "nivasch"]
-    lines = ["", "| layout | shape | n | traverse ns a node | " + " | ".join(kernels) + " |",
-             "|---|---|---|---|" + "---|" * len(kernels)]
-    keys = sorted({tuple(name.split("/")[1:]) for name in rows if name.startswith("hascycle/")},
-                  key=lambda k: (k[0], ["linear", "head", "middle", "self"].index(k[1]), int(k[2])))
-    for layout, shape, n in keys:
-        row = rows.get(f"hascycle/{layout}/{shape}/{n}")
-        cells = [cell(rows.get(f"{k}/{layout}/{shape}/{n}")) for k in kernels]
-        lines.append(f"| {layout} | {shape} | {n} | {row['floor_ns_per_node']:.2f} | " +
-                     " | ".join(cells) + " |")
-    return lines
-
-
-def fnptr_table(rows):
-    lines = ["", "hasCycle at 1M nodes, next as a lambda and as a pointer to a function (time "
-             "over the floor, 95% interval):", "",
-             "| layout | shape | lambda | function pointer |", "|---|---|---|---|"]
-    for name in sorted(rows):
-        parts = name.split("/")
-        if parts[0] != "hascycle_fnptr":
-            continue
-        lam = rows.get("/".join(["hascycle"] + parts[1:]))
-        lines.append(f"| {parts[1]} | {parts[2]} | {cell(lam)} | {cell(rows[name])} |")
-    return lines
-
-
-def period_table(rows):
-    lines = ["", "| function | bits | mu | lambda | kernel | calls per value | time over the "
-             "floor (95% interval) | floor ns a value |", "|---|---|---|---|---|---|---|---|"]
-    for name, row in sorted(rows.items()):
-        parts = name.split("/")
-        if parts[0] != "period":
-            continue
-        lines.append(f"| {parts[2]} | {parts[3]} | {row['mu']:.0f} | {row['lambda']:.0f} | "
-                     f"{parts[1]} | {row['calls_per_value']:.3f} | {cell(row)} | "
-                     f"{row['floor_ns_per_value']:.1f} |")
-    return lines
-
-
 def plot_short(rows, out_png):
     """Time over the walk against n on linear lists of mixed lengths, both
     layouts."""
@@ -187,25 +130,13 @@ def write(folder, out_dir):
         return None
     lines = ["# Short lists and periods", ""] + machine(folder)
     if "results_short.json" in found:
-        rows = load_named(found["results_short.json"])
+        rows = load_rows(found["results_short.json"])
         lines += ["", "## Short lists one at a time", "", "### Targets"] + targets_table(rows)
         lines += ["", "### Every row"] + short_tables(rows)
         plot_short(rows, os.path.join(out_dir, "short.png"))
-    for file, title in (("results_lists_small.json", "hasCycle from 10^3 to 10^5 nodes"),
-                        ("results_lists_small_repeat.json",
-                         "hasCycle from 10^3 to 10^5 nodes, the run after"),
-                        ("results_lists_big.json", "hasCycle at 1M and 4M nodes"),
-                        ("results_lists_big_repeat.json", "hasCycle at 1M and 4M nodes, the run after")):
-        if file in found:
-            lines += ["", f"## {title}", "", f"`{file}`: time over the traverse floor (median of "
-                      "paired rounds, 95% interval), sampled to a 2% interval:"]
-            lines += big_table(load_named(found[file]))
-    if "results_fnptr.json" in found:
-        lines += ["", "## next as a function pointer"] + fnptr_table(
-            load_named(found["results_fnptr.json"]))
+    lines += lists.sized_sections(found)
     if "results_period.json" in found:
-        lines += ["", "## Periods of iterated functions"] + period_table(
-            load_named(found["results_period.json"]))
+        lines += periods.section(found["results_period.json"])
     text = "\n".join(lines) + "\n"
     with open(os.path.join(out_dir, "short.md"), "w") as f:
         f.write(text)

@@ -1,23 +1,32 @@
-"""The report's tables of single lists, many lists and page sizes, and
-results.md put together from them."""
+"""The single-list family: the tables of results.md (time over the floor
+at 1M and 4M, counters, the stream limit, rankings, cold against warm, the
+cost model, the sweep's crossover, repeatability, page sizes), short.md's
+tables of hasCycle by size and through a function pointer, and the plots
+ns_per_node.png and sweep.png."""
 from .load import (
     ALL_LAYOUTS,
-    KERNELS,
+    COLOR,
     LABEL,
     LAYOUTS,
-    READ_ONLY,
+    RANKED,
     SHAPES,
+    SWEEP,
+    SWEEP_N,
+    cell,
     fmt,
+    kernels_in,
+    load_rows,
     ns,
     overlaps,
     ratio,
     with_interval,
 )
-from .model import crossover, model_table
+from .model import crossover, model_table, predict
+from .plots import block, gnuplot
 
 
 def time_table(results, n):
-    kernels = [k for k in KERNELS if any(key[0] == k and key[-1] == n for key in results)]
+    kernels = [k for k in kernels_in(results) if any(key[0] == k and key[-1] == n for key in results)]
     head = ["layout", "shape"] + kernels
     lines = [f"ns per node at {LABEL[n]} nodes (in brackets: time over the traverse floor, the "
              "median of rounds that ran both on the same list, ± the wider half of its 95% "
@@ -44,7 +53,7 @@ def counter_table(results, n):
     lines = [f"Step counters at {LABEL[n]} nodes, scattered layout (moves / chain / writes "
              "per node, and the peak entries a detector holds):", "",
              "| kernel | " + " | ".join(SHAPES) + " |", "|" + "---|" * (len(SHAPES) + 1)]
-    for k in KERNELS:
+    for k in kernels_in(results):
         cells = [k]
         for shape in SHAPES:
             row = results.get((k, "scattered", shape, n))
@@ -178,7 +187,7 @@ def ranking(results, n=1000000):
     for layout in ALL_LAYOUTS:
         for shape in SHAPES:
             rows = sorted((results[(k, layout, shape, n)]["floor_ratio"], k)
-                          for k in READ_ONLY if (k, layout, shape, n) in results)
+                          for k in RANKED if (k, layout, shape, n) in results)
             if not rows:
                 continue
             text = ""
@@ -200,57 +209,11 @@ def cold_warm(results):
              "| kernel | " + " | ".join(f"{l} {LABEL[n]}" for n in (1000000, 4000000)
                                         for l in ALL_LAYOUTS) + " |",
              "|" + "---|" * (1 + 2 * len(ALL_LAYOUTS))]
-    for k in KERNELS:
+    for k in kernels_in(results):
         cells = [with_interval(results.get((k, l, "linear", n)), "ns_per_node", 2, "")
                  for n in (1000000, 4000000) for l in ALL_LAYOUTS]
         if any(cells):
             lines.append(f"| {k} | " + " | ".join(cells) + " |")
-    return lines
-
-
-def many_table(many, results):
-    """Many lists: ns per node against the number in flight, per layout and
-    number of lists, the check beside the walk, and the headline figures."""
-    lines = ["Many lists at once, over the same 1M nodes split into L lists (half of them "
-             "cyclic): ns per node of the interleaved walk (`walk`, the floor with G lists in "
-             "flight) and of `cycle::hasCycleEach` (`each`), with its time over the walk of "
-             "the same round and its moves per node:", ""]
-    layouts = [l for l in ALL_LAYOUTS if any(k[2] == l for k in many)]
-    flights = sorted({k[4] for k in many})
-    for layout in layouts:
-        for lists in sorted({k[3] for k in many if k[2] == layout}):
-            lines += [f"{layout}, L = {lists}:", "",
-                      "| G | walk | each | each / walk | moves | walk, 2 threads | each, 2 threads |"
-                      " each / walk, 2 threads |", "|---|---|---|---|---|---|---|---|"]
-            for g in flights:
-                w, e = many.get(("many", "walk", layout, lists, g, 1)), many.get(("many", "each", layout, lists, g, 1))
-                w2, e2 = many.get(("many", "walk", layout, lists, g, 2)), many.get(("many", "each", layout, lists, g, 2))
-                if w is None and e is None:
-                    continue
-                lines.append(f"| {g} | {with_interval(w, 'ns_per_node', 2, '')} | "
-                             f"{with_interval(e, 'ns_per_node', 2, '')} | {with_interval(e)} | "
-                             f"{fmt(e and e['moves_per_node'], 3)} | "
-                             f"{with_interval(w2, 'ns_per_node', 2, '')} | "
-                             f"{with_interval(e2, 'ns_per_node', 2, '')} | {with_interval(e2)} |")
-            lines.append("")
-            each = {g: many[("many", "each", layout, lists, g, 1)]["ns_per_node"] for g in flights
-                    if ("many", "each", layout, lists, g, 1) in many}
-            if 1 in each:
-                best = min(each, key=each.get)
-                stream = ns(results, "stream", layout, "linear", 1000000)
-                chain = ns(results, "traverse", layout, "linear", 1000000)
-                text = f"Best G = {best}: {each[best]:.2f} ns a node"
-                if best != 1:
-                    text += f", {each[1] / each[best]:.1f}x faster than G = 1"
-                if stream:
-                    text += f", {each[best] / stream:.2f}x the `stream` limit ({stream:.2f})"
-                if chain:
-                    text += f"; one chain (`traverse`, 1M) costs {chain:.2f}, {chain / each[best]:.2f}x this"
-                two = [(g, each[g] / many[("many", "each", layout, lists, g, 2)]["ns_per_node"])
-                       for g in each if ("many", "each", layout, lists, g, 2) in many]
-                if two:
-                    text += "; two threads: " + ", ".join(f"{x:.2f}x at G = {g}" for g, x in two)
-                lines += [text + ".", ""]
     return lines
 
 
@@ -297,8 +260,38 @@ def huge_table(huge, results, many):
     return lines
 
 
-def report(results, repeats=None, many=None, huge=None, pages_repeat=None):
-    lines = ["# cycle_bench results", ""]
+def big_table(rows):
+    """hasCycle and findCycle against traverse and the other read-only
+    detectors and the reversal, on every layout, shape and size measured."""
+    kernels = ["hascycle", "findcycle", "hare", "reverse", "brent", "nivasch"]
+    lines = ["", "| layout | shape | n | traverse ns a node | " + " | ".join(kernels) + " |",
+             "|---|---|---|---|" + "---|" * len(kernels)]
+    keys = sorted({tuple(name.split("/")[1:]) for name in rows if name.startswith("hascycle/")},
+                  key=lambda k: (k[0], ["linear", "head", "middle", "self"].index(k[1]), int(k[2])))
+    for layout, shape, n in keys:
+        row = rows.get(f"hascycle/{layout}/{shape}/{n}")
+        cells = [cell(rows.get(f"{k}/{layout}/{shape}/{n}")) for k in kernels]
+        lines.append(f"| {layout} | {shape} | {n} | {row['floor_ns_per_node']:.2f} | " +
+                     " | ".join(cells) + " |")
+    return lines
+
+
+def fnptr_table(rows):
+    lines = ["", "hasCycle at 1M nodes, next as a lambda and as a pointer to a function (time "
+             "over the floor, 95% interval):", "",
+             "| layout | shape | lambda | function pointer |", "|---|---|---|---|"]
+    for name in sorted(rows):
+        parts = name.split("/")
+        if parts[0] != "hascycle_fnptr":
+            continue
+        lam = rows.get("/".join(["hascycle"] + parts[1:]))
+        lines.append(f"| {parts[1]} | {parts[2]} | {cell(lam)} | {cell(rows[name])} |")
+    return lines
+
+
+def section(results, repeats=None):
+    """The single-list rows' part of results.md, before the many lists."""
+    lines = []
     for n in (1000000, 4000000):
         if any(key[-1] == n for key in results):
             lines += time_table(results, n) + [""]
@@ -318,11 +311,91 @@ def report(results, repeats=None, many=None, huge=None, pages_repeat=None):
     lines += below_floor(results) + [""]
     if repeats:
         lines += agreement(*repeats) + [""]
-    if many:
-        lines += many_table(many, results) + [""]
+    return lines
+
+
+def pages_section(results, many=None, huge=None, pages_repeat=None):
+    """The page-size part of results.md, after the many lists."""
+    lines = []
     pages = {k: v for k, v in results.items() if k[0] == "pages"}
     if pages:
         lines += pages_table(pages, pages_repeat) + [""]
     if huge:
         lines += huge_table(huge, results, many or {}) + [""]
-    return "\n".join(lines)
+    return lines
+
+
+def sized_sections(found):
+    """short.md's list sections: hasCycle from 10^3 to 4M nodes in each run,
+    and next as a function pointer, from the files found (name to path)."""
+    lines = []
+    for file, title in (("results_lists_small.json", "hasCycle from 10^3 to 10^5 nodes"),
+                        ("results_lists_small_repeat.json",
+                         "hasCycle from 10^3 to 10^5 nodes, the run after"),
+                        ("results_lists_big.json", "hasCycle at 1M and 4M nodes"),
+                        ("results_lists_big_repeat.json", "hasCycle at 1M and 4M nodes, the run after")):
+        if file in found:
+            lines += ["", f"## {title}", "", f"`{file}`: time over the traverse floor (median of "
+                      "paired rounds, 95% interval), sampled to a 2% interval:"]
+            lines += big_table(load_rows(found[file]))
+    if "results_fnptr.json" in found:
+        lines += ["", "## next as a function pointer"] + fnptr_table(
+            load_rows(found["results_fnptr.json"]))
+    return lines
+
+
+def plot_sizes(results, out_png):
+    kernels = kernels_in(results)
+    script = [
+        "set terminal pngcairo size 1400,560 font ',10' noenhanced", f"set output '{out_png}'",
+        "set multiplot layout 1,2 title 'Time per node on linear lists, against n (medians)'",
+        "set logscale xy", "set xrange [600:7000000]",
+        "set xtics ('1k' 1000, '10k' 10000, '100k' 100000, '1M' 1000000, '4M' 4000000)",
+        "set xlabel 'nodes (n)'", "set ylabel 'ns per node (log)'", "set key top left", "set grid",
+    ]
+    for layout in LAYOUTS:
+        shown = [k for k in kernels if any(key[:3] == (k, layout, "linear") for key in results)]
+        plots = ", ".join(f"'-' using 1:2:3:4 with yerrorlines lw 2 lc rgb '{COLOR[k]}' title '{k}'"
+                          for k in shown)
+        script.append(f"set title '{layout} layout'\nplot {plots}")
+        for k in shown:
+            script.append(block(sorted(
+                (key[3], f"{v['ns_per_node']} {v.get('ns_per_node_lo', v['ns_per_node'])} "
+                         f"{v.get('ns_per_node_hi', v['ns_per_node'])}")
+                for key, v in results.items() if key[:3] == (k, layout, "linear"))).rstrip("\n"))
+    script.append("unset multiplot")
+    gnuplot("\n".join(script) + "\n")
+
+
+def plot_sweep(results, out_png):
+    script = [
+        "set terminal pngcairo size 1400,560 font ',10' noenhanced", f"set output '{out_png}'",
+        "set multiplot layout 1,2 title 'Time per node at 1M nodes against where the tail links "
+        "(solid: measured medians; dashed: the cost model)'",
+        "set xlabel 'tail linked to node p% of the way along the list'", "set xrange [0:100]",
+        "set ylabel 'ns per node (log)'", "set logscale y", "set key outside right", "set grid",
+    ]
+    kernels = ["traverse"] + [k for k in kernels_in(results, floors=False) if k != "findcycle"]
+    for layout in LAYOUTS:
+        plots, data = [], []
+        for k in kernels:
+            rows = [(int(s[1:]), results.get((k, layout, s, SWEEP_N))) for s in SWEEP]
+            measured = [(p, f"{v['ns_per_node']} {v.get('ns_per_node_lo', v['ns_per_node'])} "
+                            f"{v.get('ns_per_node_hi', v['ns_per_node'])}")
+                        for p, v in rows if v is not None]
+            if not measured:
+                continue
+            plots.append(f"'-' using 1:2:3:4 with yerrorlines lw 2 pt 7 lc rgb '{COLOR[k]}' "
+                         f"title '{k}'")
+            data.append(block(measured))
+            if k == "traverse":
+                continue
+            model = [(int(s[1:]), predict(results, k, layout, s, SWEEP_N)) for s in SWEEP]
+            model = [(p, v) for p, v in model if v is not None]
+            plots.append(f"'-' using 1:2 with lines lw 1.5 dt 2 lc rgb '{COLOR[k]}' "
+                         f"title '{k} (model)'")
+            data.append(block(model))
+        script.append(f"set title '{layout} layout'\nplot " + ", ".join(plots))
+        script.append("".join(data).rstrip("\n"))
+    script.append("unset multiplot")
+    gnuplot("\n".join(script) + "\n")
