@@ -14,12 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// The benchmark lists' next: a node's own link, as a lambda, and as a plain
-// function, as callers with a C-style accessor have it.
+// The benchmark lists' next: a node's own link.
 constexpr auto nextLink = [](const Node* node) -> const Node* { return node->next; };
-inline const Node* nextOf(const Node* node) {
-    return node->next;
-}
 
 // The floor for any detector that must reach the tail: exactly n moves, which
 // end on null for a linear list and inside the list for a cyclic one. It

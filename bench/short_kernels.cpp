@@ -2,6 +2,7 @@
 
 #include "cycle/detect.h"
 #include "list_kernels.h"
+#include "list_walks.h"
 
 // The programs' hare walk, inlined where the list is.
 template <typename Counts> static int hareInline(BenchList list, Counts& counts) {

@@ -116,8 +116,8 @@ CYCLE_ALWAYS_INLINE Sighting sightListRepeat(const Node* head, ListSteps<Node, N
 // lap), in step, meets at the entry, and a walk round from there measures
 // lambda. At most 2 mu + lambda + 2 calls.
 template <typename Node, typename Next, typename Tally>
-Cycle<Node> locateMeeting(ListSteps<Node, Next>& steps, const Node* head, const Node* met,
-                          Sighting seen, Tally& tally) {
+CYCLE_NOINLINE Cycle<Node> locateMeeting(ListSteps<Node, Next>& steps, const Node* head,
+                                         const Node* met, Sighting seen, Tally& tally) {
     int64_t moves = 0;
     for (int64_t at = seen.repeat; at < seen.position - seen.repeat; at++) {
         met = steps.advance(met);

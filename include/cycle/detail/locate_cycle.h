@@ -1,11 +1,14 @@
 // Locating a cycle once a walk has sighted a repeat from its checkpoints:
 // where it starts (mu), what its first value is, and its length (lambda),
 // exact, for lists and values alike. A binary search over the checkpoints
-// brackets mu within a gap; two cursors a lap apart close it.
+// brackets mu within a gap; two cursors a lap apart close it. It runs once a
+// walk, after the repeat, so it stays out of line (as does locateMeeting):
+// inlined, it would only grow the code of every caller of findCycle.
 #ifndef CYCLE_DETAIL_LOCATE_CYCLE_H
 #define CYCLE_DETAIL_LOCATE_CYCLE_H
 
 #include "checkpoint_table.h"
+#include "config.h"
 #include "table_stretch.h"
 #include "tally.h"
 
@@ -44,7 +47,8 @@ typename Steps::Value valueAt(const Saved& checkpoints, Steps& steps, int64_t ta
 // plus, for a repeat saved in the first stretch and sighted after it,
 // under min(lap / 2, STRETCH - repeat) to measure lambda.
 template <typename Result, typename Steps, typename Saved, typename Tally>
-Result locateCycle(Steps& steps, const Saved& checkpoints, Sighting seen, Tally& tally) {
+CYCLE_NOINLINE Result locateCycle(Steps& steps, const Saved& checkpoints, Sighting seen,
+                                  Tally& tally) {
     using Value = typename Steps::Value;
     const int64_t gap = checkpoints.gap;
     const int64_t lap = seen.position - seen.repeat;
