@@ -13,6 +13,9 @@
 namespace cycle {
 namespace detail {
 
+// A colour byte holds UNSEEN, the id of the live walk that claimed the
+// element (1 to WALK_IDS), DEFERRED (left to the single-threaded round) or
+// DONE.
 constexpr uint8_t UNSEEN = 0;
 constexpr uint8_t DEFERRED = 254;
 constexpr uint8_t DONE = 255;

@@ -11,8 +11,9 @@
 namespace cycle {
 namespace detail {
 
-// Each thread colours a block of at least this many starts, so that a
-// mapping of fewer than twice as many is coloured on one thread.
+// Each thread of a mapping function takes a block of at least this many
+// elements (of starts, in the colouring), so that a mapping of fewer than
+// twice as many runs on one thread.
 constexpr uint64_t ELEMENTS_PER_THREAD = uint64_t{1} << 17;
 
 // The number of threads to use: 0 counts as 1, and no more than one for
