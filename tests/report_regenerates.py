@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""The benchmark report against its own results: bench/plot, run on the
+committed bench/results, must give back the committed results.md, short.md
+and mapping.md byte for byte (a report edited by hand, or results committed
+without the report they give, fails here), and the tables must show every
+kernel the results hold, known to the report or not.
+
+Usage: report_regenerates.py SOURCE_DIR. gnuplot is stood in for by a
+program that draws nothing, so that the check needs no plotting."""
+import os
+import stat
+import subprocess
+import sys
+import tempfile
+import unittest
+
+SOURCE = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
+sys.path.insert(0, os.path.join(SOURCE, "bench"))
+
+from report.load import kernels_in, ordered  # noqa: E402
+
+
+class Report(unittest.TestCase):
+    def test_the_committed_report_is_what_the_committed_results_give(self):
+        results = os.path.join(SOURCE, "bench", "results")
+        with tempfile.TemporaryDirectory() as scratch:
+            tools = os.path.join(scratch, "bin")
+            os.mkdir(tools)
+            fake = os.path.join(tools, "gnuplot")
+            with open(fake, "w") as f:
+                f.write("#!/bin/sh\ncat >/dev/null\n")
+            os.chmod(fake, stat.S_IRWXU)
+            out = os.path.join(scratch, "out")
+            env = dict(os.environ, PATH=tools + os.pathsep + os.environ.get("PATH", ""))
+            subprocess.run([sys.executable, os.path.join(SOURCE, "bench", "plot"),
+                            os.path.join(results, "results.json"), out],
+                           env=env, check=True, stdout=subprocess.DEVNULL)
+            for name in ("results.md", "short.md", "mapping.md"):
+                with open(os.path.join(results, name)) as f:
+                    committed = f.read()
+                with open(os.path.join(out, name)) as f:
+                    regenerated = f.read()
+                self.assertEqual(committed, regenerated, f"bench/results/{name} is not what "
+                                 "bench/plot gives from the committed results")
+
+    def test_every_kernel_in_the_results_is_shown(self):
+        results = {("traverse", "sequential", "linear", 1000): {},
+                   ("someday", "sequential", "linear", 1000): {},
+                   ("hascycle", "sequential", "head", 1000): {},
+                   ("many", "each", "scattered", 16, 1, 1): {},
+                   ("pages", "sequential_cold", "linear", 1000): {}}
+        self.assertEqual(kernels_in(results), ["traverse", "hascycle", "someday"])
+        self.assertEqual(kernels_in(results, floors=False), ["hascycle", "someday"])
+        self.assertEqual(ordered({"b", "z", "a"}, ["z"]), ["z", "a", "b"])
+
+
+if __name__ == "__main__":
+    unittest.main()
