@@ -43,17 +43,15 @@ template <typename T, typename F, typename Hash> struct ValueSteps {
     }
 };
 
-// Walks from start until a value comes round again, the list ends, or, with a
-// limit other than NO_LIMIT, the sequence is known to be longer than limit.
-// The walk is lambda positions past seen.repeat, or a multiple of lambda for
-// a repeat saved in the first stretch (see "Why the lap is lambda" in
-// checkpoint_table.h). At
-// most 2 max(mu, lambda) + lambda steps; past the first stretch, mu +
-// lambda plus less than a gap while no checkpoint was pushed out of the
-// table. The first stretch, Brent's in registers, is inlined where it is
-// called (lists have the hare's, sightListRepeat, instead); it stores
-// nothing before position firstGap(STRETCH), so a short list costs its loads
-// and compares alone.
+// Walks from start until a value comes round again, or, with a limit other
+// than NO_LIMIT, the sequence is known to be longer than limit. The walk is
+// lambda positions past seen.repeat, or a multiple of lambda for a repeat
+// saved in the first stretch (see "Why the lap is lambda" in
+// checkpoint_table.h). At most 2 max(mu, lambda) + lambda steps; past the
+// first stretch, mu + lambda plus less than a gap while no checkpoint was
+// pushed out of the table. The first stretch, Brent's in registers, is
+// inlined where it is called; it stores nothing before position
+// firstGap(STRETCH), so a short sequence costs its calls and compares alone.
 template <typename Steps, typename Saved, typename Tally>
 CYCLE_ALWAYS_INLINE Sighting sightRepeat(const typename Steps::Value& start, Steps& steps,
                                          Saved& checkpoints, int64_t limit, Tally& tally) {
