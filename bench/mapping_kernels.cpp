@@ -4,6 +4,58 @@
 
 #include <vector>
 
+// The textbook full answer, one start at a time: the path from a start is
+// pushed onto a stack until it reaches a root, an element whose answer is
+// known, or an element on the stack, which closes a cycle; then every
+// element on the stack takes its end and distance on the way back.
+MapFound traceByStack(const uint32_t* next, uint64_t m, uint32_t* end, uint32_t* distance) {
+    enum : uint8_t { NEW, ON_STACK, KNOWN };
+    std::vector<uint8_t> state(m, NEW);
+    std::vector<uint32_t> stack;
+    MapFound found{0, 0};
+    for (uint64_t start = 0; start < m; start++) {
+        if (state[start] != NEW) {
+            continue;
+        }
+        uint64_t x = start;
+        while (x < m && state[x] == NEW) {
+            state[x] = ON_STACK;
+            stack.push_back(static_cast<uint32_t>(x));
+            x = next[x];
+        }
+        if (x < m && state[x] == ON_STACK) {
+            size_t first = stack.size() - 1;
+            uint32_t leader = stack[first];
+            while (stack[first] != x) {
+                first--;
+                leader = stack[first] < leader ? stack[first] : leader;
+            }
+            for (size_t i = first; i < stack.size(); i++) {
+                end[stack[i]] = leader;
+                distance[stack[i]] = 0;
+                state[stack[i]] = KNOWN;
+            }
+            found.cycles++;
+            found.on_cycles += stack.size() - first;
+            stack.resize(first);
+        }
+        while (!stack.empty()) {
+            const uint32_t y = stack.back();
+            stack.pop_back();
+            const uint64_t after = next[y];
+            if (after >= m) {
+                end[y] = y;
+                distance[y] = 0;
+            } else {
+                end[y] = end[after];
+                distance[y] = distance[after] + 1;
+            }
+            state[y] = KNOWN;
+        }
+    }
+    return found;
+}
+
 namespace {
 
 constexpr uint64_t AHEAD = 16;
@@ -102,6 +154,17 @@ MapFound peel(const uint32_t* next, uint64_t m, unsigned, double*) {
     return found;
 }
 
+// stackwalk into outputs kept from call to call, as a caller's would be.
+MapFound stackwalk(const uint32_t* next, uint64_t m, unsigned, double*) {
+    static std::vector<uint32_t> end;
+    static std::vector<uint32_t> distance;
+    if (end.size() != m) {
+        end.assign(m, 0);
+        distance.assign(m, 0);
+    }
+    return traceByStack(next, m, end.data(), distance.data());
+}
+
 MapFound findCycles(const uint32_t* next, uint64_t m, unsigned threads, double*) {
     std::vector<cycle::Loop<uint32_t>> loops = cycle::findCycles(next, m, threads);
     MapFound found{loops.size(), 0};
@@ -136,9 +199,13 @@ MapFound traceAll(const uint32_t* next, uint64_t m, unsigned threads, double*) {
 } // namespace
 
 const MapKernel MAP_KERNELS[] = {
-    {"gather", gather, false},    {"colour", colour, false},
-    {"peel", peel, false},        {"findcycles", findCycles, true},
-    {"traceall", traceAll, true}, {"findcyclesof", findCyclesOf, true},
+    {"gather", gather, false},
+    {"colour", colour, false},
+    {"peel", peel, false},
+    {"stackwalk", stackwalk, false},
+    {"findcycles", findCycles, true},
+    {"traceall", traceAll, true},
+    {"findcyclesof", findCyclesOf, true},
 };
 const size_t MAP_KERNEL_COUNT = sizeof(MAP_KERNELS) / sizeof(MAP_KERNELS[0]);
 

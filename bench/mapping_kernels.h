@@ -26,12 +26,17 @@ struct MapKernel {
 // gather, the floor: every element's successor's entry read once, in order,
 // with the successor's line asked for ahead. colour: the textbook colouring
 // walk, one start at a time. peel: in-degree peeling (Kahn's) with
-// prefetching. findcycles, traceall, findcyclesof: the library's, the last
-// reading the table through a lambda. bgl, where Boost was found: the Boost
-// Graph Library's strong_components on an adjacency_list built from the
-// table.
+// prefetching. stackwalk: the textbook full answer, every element's end and
+// distance, one start at a time through a stack. findcycles, traceall,
+// findcyclesof: the library's, the last reading the table through a lambda. bgl, where Boost was
+// found: the Boost Graph Library's strong_components on an adjacency_list built from the table.
 extern const MapKernel MAP_KERNELS[];
 extern const size_t MAP_KERNEL_COUNT;
+
+// The textbook full answer behind the stackwalk kernel: end[i] and
+// distance[i] for every i < m, as cycle::traceAll gives them, and the
+// mapping's cycles and elements on them.
+MapFound traceByStack(const uint32_t* next, uint64_t m, uint32_t* end, uint32_t* distance);
 
 // The floor and the textbook walk, which gives each mapping's truth.
 const MapKernel& mapFloor();

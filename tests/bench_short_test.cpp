@@ -1,6 +1,9 @@
 // The benchmark's short-list rows and period rows: the lists each row links
 // and the verdicts of every short kernel on them, and the period kernels
 // against a brute-force truth on small domains.
+#include "cycle/mapping.h"
+#include "mapping_kernels.h"
+#include "mapping_sets.h"
 #include "period_kernels.h"
 #include "short_kernels.h"
 #include "short_lists.h"
@@ -166,3 +169,38 @@ INSTANTIATE_TEST_SUITE_P(Functions, PeriodRows,
                          testing::Values(FUNCTION_MIX, FUNCTION_RHO, FUNCTION_SLOW));
 
 } // namespace
+
+// The mapping rows' kernels on every shape the rows use: each finds the
+// cycles the textbook walk finds, and stackwalk, the textbook full answer
+// the library's traceAll is measured against, gives traceAll's every end
+// and distance.
+class MappingRows : public ::testing::TestWithParam<MapShape> {};
+
+TEST_P(MappingRows, KernelsMatchTheTextbookWalk) {
+    for (uint64_t m : {uint64_t{1}, uint64_t{1000}, uint64_t{1} << 14}) {
+        const std::vector<uint32_t>& next = mapping(GetParam(), m);
+        const MapFound truth = mapTextbook().run(next.data(), m, 1, nullptr);
+        for (size_t i = 1; i < MAP_KERNEL_COUNT; i++) {
+            for (unsigned threads : {1u, 2u}) {
+                const MapFound found = MAP_KERNELS[i].run(next.data(), m, threads, nullptr);
+                EXPECT_EQ(found.cycles, truth.cycles) << MAP_KERNELS[i].name << ", m " << m;
+                EXPECT_EQ(found.on_cycles, truth.on_cycles) << MAP_KERNELS[i].name << ", m " << m;
+            }
+        }
+        std::vector<uint32_t> end(m), distance(m), own_end(m), own_distance(m);
+        const MapFound stacked = traceByStack(next.data(), m, end.data(), distance.data());
+        const cycle::MapSummary summary =
+            cycle::traceAll(next.data(), m, own_end.data(), own_distance.data());
+        EXPECT_EQ(stacked.cycles, summary.cycles);
+        EXPECT_EQ(stacked.on_cycles, summary.on_cycles);
+        EXPECT_EQ(end, own_end) << "m " << m;
+        EXPECT_EQ(distance, own_distance) << "m " << m;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, MappingRows,
+                         ::testing::Values(MAP_RANDOM, MAP_PERMUTATION, MAP_FOREST, MAP_FOREST_LOOP,
+                                           MAP_CHAIN),
+                         [](const ::testing::TestParamInfo<MapShape>& info) {
+                             return std::string(mapShapeName(info.param));
+                         });

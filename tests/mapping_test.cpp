@@ -220,6 +220,29 @@ TYPED_TEST(Mappings, MatchTheTextbookWalk) {
     }
 }
 
+// Small mappings are walked one start at a time and larger ones with walks
+// in flight, the switch set by the mapping's bytes against the L2: both
+// functions agree with the truth on both sides of each switch, for each
+// index type's own sizes.
+TYPED_TEST(Mappings, AgreeOnBothSidesOfTheSwitchToWalksInFlight) {
+    using Index = TypeParam;
+    std::mt19937_64 random(11);
+    const uint64_t colour_most = cycle::detail::ONE_AT_A_TIME_BYTES / (sizeof(Index) + 1);
+    const uint64_t trace_most = cycle::detail::ONE_AT_A_TIME_BYTES / (4 * sizeof(Index));
+    ASSERT_TRUE(cycle::detail::colourOneAtATime<Index>(colour_most));
+    ASSERT_FALSE(cycle::detail::colourOneAtATime<Index>(colour_most + 1));
+    ASSERT_TRUE(cycle::detail::traceOneAtATime<Index>(trace_most));
+    ASSERT_FALSE(cycle::detail::traceOneAtATime<Index>(trace_most + 1));
+    for (uint64_t m : {trace_most, trace_most + 1, colour_most, colour_most + 1}) {
+        for (Shape shape : {RANDOM, PERMUTATION, CHAIN, MIXED}) {
+            SCOPED_TRACE("shape " + std::to_string(shape));
+            std::vector<Index> next = makeMapping<Index>(
+                shape, m, random, [m](uint64_t) { return static_cast<Index>(m); });
+            checkMapping(next, 1);
+        }
+    }
+}
+
 TEST(Mappings, TakeAnEmptyMapping) {
     std::vector<int32_t> none;
     EXPECT_TRUE(cycle::findCycles(none.data(), 0).empty());

@@ -27,6 +27,7 @@
 #include "colour_settle.h"
 #include "colour_state.h"
 #include "config.h"
+#include "one_at_a_time.h"
 #include "threads.h"
 
 #include <algorithm>
@@ -145,14 +146,23 @@ void colourBlock(const Map& map, uint8_t* colours, uint64_t m, Sink& found, uint
     found.flush();
 }
 
-// The cycles of map on [0, m), by increasing leader: the colouring, each thread taking a block of
-// starts with its own ids, then one thread for whatever was deferred.
+// The cycles of map on [0, m), by increasing leader: one start at a time
+// where the mapping fits the L2 (one_at_a_time.h); otherwise the colouring,
+// each thread taking a block of starts with its own ids, then one thread for
+// whatever was deferred.
 template <typename Index, typename Map>
 std::vector<Loop<Index>> colourAll(const Map& map, uint64_t m, unsigned threads) {
     std::vector<uint8_t> colours(m, UNSEEN);
+    std::vector<Loop<Index>> loops;
+    if (colourOneAtATime<Index>(m)) {
+        LoopSink<Index> alone{loops, nullptr, {}, 0};
+        colourEachStart(map, colours.data(), m, alone);
+        std::sort(loops.begin(), loops.end(),
+                  [](const Loop<Index>& a, const Loop<Index>& b) { return a.leader < b.leader; });
+        return loops;
+    }
     threads = threadsFor(threads, m, ELEMENTS_PER_THREAD);
     threads = threads < MOST_COLOURING_THREADS ? threads : MOST_COLOURING_THREADS;
-    std::vector<Loop<Index>> loops;
     if (threads > 1) {
         std::mutex lock;
         const int ids = WALK_IDS / static_cast<int>(threads);

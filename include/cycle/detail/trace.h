@@ -25,6 +25,7 @@
 #include "../results.h"
 #include "config.h"
 #include "mapping_reads.h"
+#include "one_at_a_time.h"
 #include "spread.h"
 #include "threads.h"
 
@@ -247,10 +248,14 @@ uint64_t labelCycles(const Index* next, uint64_t m, Index* end, Index* distance,
 }
 
 // Every element's end and distance, given next; queue is scratch of m
-// entries. Returns what traceAll reports.
+// entries. Returns what traceAll reports. One start at a time where the
+// mapping fits the L2 (one_at_a_time.h), the passes above otherwise.
 template <typename Index>
 MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
                       unsigned threads) {
+    if (traceOneAtATime<Index>(m)) {
+        return traceEachStart(next, m, end, distance, queue);
+    }
     MapSummary totals{0, 0, 0, 0};
     countInDegrees(next, m, end, threads);
     const uint64_t queued = peel(next, m, end, queue);
