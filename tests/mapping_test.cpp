@@ -152,7 +152,23 @@ template <typename Index> void checkMapping(const std::vector<Index>& next, unsi
         ASSERT_EQ(of[i].leader, loops[i].leader);
         ASSERT_EQ(of[i].length, loops[i].length);
     }
-    EXPECT_LE(calls, (threads > 1 ? 4 : 2) * m);
+    // A path that grows past LONG_PATH in the walk one start at a time is
+    // walked again by the walks in flight.
+    EXPECT_LE(calls, (threads > 1 ? 4 : 2) * m + cycle::detail::LONG_PATH);
+    if (threads > 1) {
+        // The walks in flight on threads, whatever size findCycles would
+        // walk one start at a time.
+        std::vector<uint8_t> colours(m, cycle::detail::UNSEEN);
+        std::vector<cycle::Loop<Index>> flight;
+        cycle::detail::TableMap<Index> map{next.data(), m};
+        cycle::detail::colourInFlight<Index>(map, colours.data(), m, threads, flight);
+        cycle::detail::byLeader(flight);
+        ASSERT_EQ(flight.size(), loops.size());
+        for (size_t i = 0; i < flight.size(); i++) {
+            ASSERT_EQ(flight[i].leader, loops[i].leader);
+            ASSERT_EQ(flight[i].length, loops[i].length);
+        }
+    }
 
     std::vector<Index> end(m);
     std::vector<Index> distance(m);
@@ -221,25 +237,65 @@ TYPED_TEST(Mappings, MatchTheTextbookWalk) {
 }
 
 // Small mappings are walked one start at a time and larger ones with walks
-// in flight, the switch set by the mapping's bytes against the L2: both
+// in flight, the switch set by the bytes of the mapping's arrays: both
 // functions agree with the truth on both sides of each switch, for each
-// index type's own sizes.
+// index type's own sizes. The chains and permutations there also take the
+// hand-off of a long path to the walks in flight.
 TYPED_TEST(Mappings, AgreeOnBothSidesOfTheSwitchToWalksInFlight) {
     using Index = TypeParam;
     std::mt19937_64 random(11);
-    const uint64_t colour_most = cycle::detail::ONE_AT_A_TIME_BYTES / (sizeof(Index) + 1);
-    const uint64_t trace_most = cycle::detail::ONE_AT_A_TIME_BYTES / (4 * sizeof(Index));
+    const uint64_t colour_most = cycle::detail::COLOUR_ONE_AT_A_TIME_BYTES / (sizeof(Index) + 1);
+    const uint64_t trace_most = cycle::detail::TRACE_ONE_AT_A_TIME_BYTES / (4 * sizeof(Index));
     ASSERT_TRUE(cycle::detail::colourOneAtATime<Index>(colour_most));
     ASSERT_FALSE(cycle::detail::colourOneAtATime<Index>(colour_most + 1));
     ASSERT_TRUE(cycle::detail::traceOneAtATime<Index>(trace_most));
     ASSERT_FALSE(cycle::detail::traceOneAtATime<Index>(trace_most + 1));
     for (uint64_t m : {trace_most, trace_most + 1, colour_most, colour_most + 1}) {
         for (Shape shape : {RANDOM, PERMUTATION, CHAIN, MIXED}) {
-            SCOPED_TRACE("shape " + std::to_string(shape));
+            if (m > trace_most + 1 && (shape == PERMUTATION || shape == MIXED)) {
+                continue;
+            }
+            SCOPED_TRACE("m " + std::to_string(m) + ", shape " + std::to_string(shape));
             std::vector<Index> next = makeMapping<Index>(
                 shape, m, random, [m](uint64_t) { return static_cast<Index>(m); });
             checkMapping(next, 1);
         }
+    }
+}
+
+// Long paths one start at a time: within the L1 a path past the walk's
+// buffer is marked done by a second walk; past it, a long path hands over
+// (findCycles) or, once an eighth of the elements are known, is walked on
+// (traceAll). A chain through the last elements, behind self-loops and
+// short trees, takes each of these turns.
+TEST(Mappings, WalkLongPathsLateAndEarly) {
+    for (uint64_t m : {uint64_t{3000}, uint64_t{6000}, uint64_t{60000}}) {
+        for (uint64_t chained : {m / 20, m / 2, m}) {
+            std::vector<uint32_t> next(m);
+            for (uint64_t i = 0; i < m - chained; i++) {
+                next[i] = static_cast<uint32_t>(i % 3 == 0 ? i : i - 1);
+            }
+            for (uint64_t i = m - chained; i < m; i++) {
+                next[i] = static_cast<uint32_t>(i + 1 < m ? i + 1 : m - chained + chained / 2);
+            }
+            SCOPED_TRACE("m " + std::to_string(m) + ", chained " + std::to_string(chained));
+            checkMapping(next, 1);
+        }
+    }
+}
+
+// Past two blocks of 2^20 elements the work splits over threads: every
+// shape agrees with the truth on two and three threads, whether a thread's
+// walks keep meeting the other's (random, permutation, chain: its walks are
+// then left to the single-threaded round) or stay apart (forest).
+TEST(Mappings, ThreadsAgreeWithTheTruthPastTwoBlocks) {
+    std::mt19937_64 random(13);
+    const uint64_t m = (uint64_t{1} << 21) + 17;
+    for (Shape shape : {RANDOM, PERMUTATION, FOREST, CHAIN}) {
+        SCOPED_TRACE("shape " + std::to_string(shape));
+        std::vector<uint32_t> next = makeMapping<uint32_t>(
+            shape, m, random, [m](uint64_t) { return static_cast<uint32_t>(m); });
+        checkMapping(next, shape == FOREST ? 3 : 2);
     }
 }
 
@@ -252,10 +308,10 @@ TEST(Mappings, TakeAnEmptyMapping) {
     EXPECT_EQ(summary.cycles + summary.on_cycles + summary.roots + summary.longest, 0u);
 }
 
-// Walks of two threads meet on one long cycle and on a long chain, where the
-// colouring defers to its single-threaded round.
+// Walks of two threads meet on one long cycle, where the colouring defers
+// to its single-threaded round: past the size walked one start at a time.
 TEST(Mappings, ThreadsMeetingOnOneLongCycle) {
-    for (uint64_t m : {uint64_t{400000}, uint64_t{400001}}) {
+    for (uint64_t m : {(uint64_t{1} << 21) + 1, (uint64_t{1} << 21) + 2}) {
         std::vector<uint32_t> ring(m);
         for (uint64_t i = 0; i < m; i++) {
             ring[i] = static_cast<uint32_t>((i + 7919) % m);
@@ -295,18 +351,21 @@ struct CallingThreads {
     }
 };
 
-// Any thread count works, and every thread started has a block of 2^17
-// starts to colour: none below 2^18 elements, and at most 7 (a byte names
-// 253 walks, and each thread keeps 32 in flight).
+// Any thread count works, and every thread started has a block of 2^20
+// starts to colour: one thread below 2^21 elements and where the mapping is
+// walked one start at a time, and never more than one a block (nor, with
+// 7 blocks and more, more than 7: a byte names 253 walks, and each thread
+// keeps 32 in flight).
 TEST(Mappings, StartOnlyThreadsThatHaveABlockToColour) {
     struct Case {
         uint64_t m;
         unsigned asked;
         size_t used;
     };
-    for (Case c : {Case{(uint64_t{1} << 17) + 999, 2, 1}, Case{uint64_t{1} << 18, 2, 2},
-                   Case{uint64_t{1} << 18, 5, 2}, Case{(uint64_t{1} << 20) + 3, 254, 7},
-                   Case{(uint64_t{1} << 20) + 3, std::numeric_limits<unsigned>::max(), 7}}) {
+    for (Case c : {Case{uint64_t{1} << 18, 2, 1}, Case{(uint64_t{1} << 21) - 1, 2, 1},
+                   Case{(uint64_t{1} << 22) + 3, 2, 2}, Case{(uint64_t{1} << 22) + 3, 3, 3},
+                   Case{(uint64_t{1} << 22) + 3, 254, 4},
+                   Case{(uint64_t{1} << 22) + 3, std::numeric_limits<unsigned>::max(), 4}}) {
         SCOPED_TRACE("m = " + std::to_string(c.m) + ", threads = " + std::to_string(c.asked));
         const std::vector<int32_t> next = selfLoops(c.m);
         CallingThreads f{next, {}, {}};

@@ -2,7 +2,7 @@
 // permutation, a successor table. A path ends at an entry outside [0, m)
 // (negative, or m and above: a root) or falls into a cycle, whose leader is
 // its smallest element. With threads above 1 each thread takes a block of
-// at least 2^17 elements; 0 counts as 1, and every result is the same for
+// at least 2^20 elements; 0 counts as 1, and every result is the same for
 // every count. docs/library.md says how each function works.
 //
 //     std::vector<int32_t> parent = ...;            // -1 at a root
@@ -26,15 +26,16 @@ namespace cycle {
 //   Requires: next[i] for every i < m, read by every thread at once.
 //   Returns: every cycle once, by increasing leader; empty for m = 0 and for
 //            a forest.
-//   Calls:   reads each entry twice, once to claim the element and once to
-//            mark it done (twice more for elements deferred where two
-//            threads' walks met).
+//   Calls:   reads each entry at most twice (twice more for elements a
+//            thread left to the single-threaded round), and 1,024 more where
+//            a small mapping's path grows long.
 //   Memory:  a byte an element, under 12 KiB a thread, and the result:
 //            sizeof(Loop<Index>) bytes a cycle, grown as a std::vector is
 //            (its capacity up to twice that, three times while it grows).
-//   Threads: at most min(threads, m / 2^17, 7): each needs at least 32 of the
-//            253 walk ids a byte can name. They help where paths stay apart
-//            (forests) and were measured slower where they join.
+//   Threads: one under 4 MiB of table and colours (walked one start at a
+//            time) and below 2^21 elements; else at most min(threads,
+//            m / 2^20, 7). A thread whose walks meet another's or grow long
+//            leaves its block to one thread at once.
 //   Throws:  std::bad_alloc if memory cannot be had.
 template <typename Index>
 std::vector<Loop<Index>> findCycles(const Index* next, size_t m, unsigned threads = 1) {
@@ -45,8 +46,8 @@ std::vector<Loop<Index>> findCycles(const Index* next, size_t m, unsigned thread
 // Every cycle of i -> f(i) on [0, m), f any callable taking and returning
 // Index; a result outside [0, m) ends the path, and m <= 0 is empty.
 //   Returns: as findCycles.
-//   Calls:   2 m calls of f on one thread, once to claim each element and
-//            once to mark it done; at most 4 m on several.
+//   Calls:   at most 2 m calls of f on one thread, and 1,024 more where a
+//            small mapping's path grows long; at most 4 m on several.
 //   Memory:  as findCycles'.
 //   Threads: as findCycles'; f is called from all of them at once.
 //   Throws:  std::bad_alloc, and whatever f throws.
@@ -66,13 +67,15 @@ std::vector<Loop<Index>> findCyclesOf(Index m, F f, unsigned threads = 1) {
 //            path (0 for a root and on a cycle); either output may be
 //            nullptr. The summary counts the cycles, the elements on them,
 //            the roots and the largest distance.
-//   Calls:   reads each entry of next about four times, in orders known
-//            ahead, and each element on a cycle once more.
+//   Calls:   reads each entry of next twice under 2 MiB of arrays (walked one
+//            start at a time), else about four times, in orders known ahead,
+//            and each element on a cycle once more.
 //   Memory:  one Index an element, and the outputs' own size for each one
 //            left out.
-//   Threads: at most min(threads, m / 2^17) in the in-degrees, the cycles'
-//            segments (32 at least a thread) and their labels; the peel and
-//            the pass back take one.
+//   Threads: one under 2 MiB of arrays and below 2^21 elements; else at most
+//            min(threads, m / 2^20) in the in-degrees, the cycles' segments
+//            (32 at least a thread) and their labels; the peel and the pass
+//            back take one.
 //   Throws:  std::bad_alloc if memory cannot be had; the outputs' contents
 //            are then unspecified.
 template <typename Index>

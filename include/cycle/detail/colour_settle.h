@@ -71,7 +71,7 @@ void settleGroup(Colouring& colouring, const uint8_t* group, const uint64_t* ent
 // directly or not. cycle_entry is where root closed a cycle on its own
 // segment, or m.
 template <bool Shared, typename Colouring>
-void settleTree(Colouring& colouring, uint8_t root, uint64_t cycle_entry, uint8_t mark_as) {
+int settleTree(Colouring& colouring, uint8_t root, uint64_t cycle_entry, uint8_t mark_as) {
     if (cycle_entry == colouring.m && colouring.walks[root].first_waiter == 0) {
         // The common case, a walk alone with no cycle: one short pass.
         for (uint64_t at = colouring.walks[root].start;
@@ -80,7 +80,7 @@ void settleTree(Colouring& colouring, uint8_t root, uint64_t cycle_entry, uint8_
             storeColour<Shared>(colouring.colours + at, mark_as);
         }
         colouring.free_ids[colouring.free_count++] = root;
-        return;
+        return 1;
     }
     uint8_t group[WALK_IDS];
     uint64_t entries[WALK_IDS];
@@ -95,6 +95,7 @@ void settleTree(Colouring& colouring, uint8_t root, uint64_t cycle_entry, uint8_
         }
     }
     settleGroup<Shared>(colouring, group, entries, count, mark_as);
+    return count;
 }
 
 // Settles the walks on a ring of waits through closer, which has just come

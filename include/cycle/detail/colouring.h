@@ -63,19 +63,32 @@ bool startWalk(Colouring& colouring, uint64_t& next_start, uint64_t to, uint8_t&
 // Colours every element reachable from starts in [from, to), CLAIM_CURSORS
 // walks at a time. Each cursor holds its walk's id and the element it will
 // look at next, whose byte and successor were asked for a turn before.
+// Where threads share the bytes, a thread leaves the rest of its block to
+// the single-threaded round once it defers too many walks, or once a walk
+// grows past LONG_WALK: then all its walks, and those waiting on them, are
+// deferred at once.
 template <bool Shared, typename Colouring>
 void colourRange(Colouring& colouring, uint64_t from, uint64_t to) {
     uint8_t ids[CLAIM_CURSORS];
     uint64_t ahead[CLAIM_CURSORS];
+    uint64_t steps[CLAIM_CURSORS]; // each walk's claims, kept where threads share the bytes
     int active = 0;
     uint64_t next_start = from;
     bool starts_left = true;
     const uint64_t m = colouring.m;
     for (;;) {
         while (starts_left && active < CLAIM_CURSORS && colouring.free_count > 0) {
+            if (Shared && deferringTooMuch(colouring)) {
+                starts_left = false;
+                break;
+            }
             uint8_t id = 0;
             starts_left = startWalk<Shared>(colouring, next_start, to, id);
             if (starts_left) {
+                colouring.started++;
+                if constexpr (Shared) {
+                    steps[active] = 0;
+                }
                 ids[active] = id;
                 ahead[active] = colouring.map(colouring.walks[id].start);
                 if (ahead[active] != m) {
@@ -95,6 +108,15 @@ void colourRange(Colouring& colouring, uint64_t from, uint64_t to) {
             uint8_t seen = at == m ? DONE : loadColour<Shared>(colouring.colours + at);
             if (isUnseen(colouring, seen)) {
                 if (claimColour<Shared>(colouring.colours + at, seen, id)) {
+                    if constexpr (Shared) {
+                        if (CYCLE_RARELY(++steps[i] > LONG_WALK)) {
+                            for (int j = 0; j < active; j++) {
+                                colouring.deferred += static_cast<uint64_t>(
+                                    settleTree<Shared>(colouring, ids[j], m, DEFERRED));
+                            }
+                            return;
+                        }
+                    }
                     ahead[i] = colouring.map(at);
                     if (ahead[i] != m) {
                         colouring.map.prefetch(ahead[i]);
@@ -123,10 +145,14 @@ void colourRange(Colouring& colouring, uint64_t from, uint64_t to) {
                     settleRing<Shared>(colouring, id);
                 }
             } else {
-                settleTree<Shared>(colouring, id, m, DEFERRED);
+                colouring.deferred +=
+                    static_cast<uint64_t>(settleTree<Shared>(colouring, id, m, DEFERRED));
             }
             ids[i] = ids[--active];
             ahead[i] = ahead[active];
+            if constexpr (Shared) {
+                steps[i] = steps[active];
+            }
         }
     }
 }
@@ -138,7 +164,7 @@ template <bool Shared, typename Map, typename Sink>
 void colourBlock(const Map& map, uint8_t* colours, uint64_t m, Sink& found, uint8_t first_id,
                  uint8_t last_id, bool deferred_is_unseen, uint64_t from, uint64_t to) {
     Colouring<Map, Sink> colouring{map,   colours, m,  first_id, last_id, deferred_is_unseen,
-                                   found, {},      {}, 0};
+                                   found, {},      {}, 0,        0,       0};
     for (int id = last_id; id >= first_id; id--) {
         colouring.free_ids[colouring.free_count++] = static_cast<uint8_t>(id);
     }
@@ -146,21 +172,18 @@ void colourBlock(const Map& map, uint8_t* colours, uint64_t m, Sink& found, uint
     found.flush();
 }
 
-// The cycles of map on [0, m), by increasing leader: one start at a time
-// where the mapping fits the L2 (one_at_a_time.h); otherwise the colouring,
-// each thread taking a block of starts with its own ids, then one thread for
-// whatever was deferred.
+// Sorts loops by leader, as findCycles returns them.
+template <typename Index> void byLeader(std::vector<Loop<Index>>& loops) {
+    std::sort(loops.begin(), loops.end(),
+              [](const Loop<Index>& a, const Loop<Index>& b) { return a.leader < b.leader; });
+}
+
+// The cycles of map on [0, m), in no order, by the colouring: each thread
+// taking a block of starts with its own ids, then one thread for whatever
+// was deferred. colours must hold UNSEEN for every element.
 template <typename Index, typename Map>
-std::vector<Loop<Index>> colourAll(const Map& map, uint64_t m, unsigned threads) {
-    std::vector<uint8_t> colours(m, UNSEEN);
-    std::vector<Loop<Index>> loops;
-    if (colourOneAtATime<Index>(m)) {
-        LoopSink<Index> alone{loops, nullptr, {}, 0};
-        colourEachStart(map, colours.data(), m, alone);
-        std::sort(loops.begin(), loops.end(),
-                  [](const Loop<Index>& a, const Loop<Index>& b) { return a.leader < b.leader; });
-        return loops;
-    }
+void colourInFlight(const Map& map, uint8_t* colours, uint64_t m, unsigned threads,
+                    std::vector<Loop<Index>>& loops) {
     threads = threadsFor(threads, m, ELEMENTS_PER_THREAD);
     threads = threads < MOST_COLOURING_THREADS ? threads : MOST_COLOURING_THREADS;
     if (threads > 1) {
@@ -168,15 +191,32 @@ std::vector<Loop<Index>> colourAll(const Map& map, uint64_t m, unsigned threads)
         const int ids = WALK_IDS / static_cast<int>(threads);
         onThreads(threads, [&](unsigned t) {
             LoopSink<Index> sink{loops, &lock, {}, 0};
-            colourBlock<true>(map, colours.data(), m, sink, static_cast<uint8_t>(1 + t * ids),
+            colourBlock<true>(map, colours, m, sink, static_cast<uint8_t>(1 + t * ids),
                               static_cast<uint8_t>((t + 1) * ids), false, m * t / threads,
                               m * (t + 1) / threads);
         });
     }
     LoopSink<Index> alone{loops, nullptr, {}, 0};
-    colourBlock<false>(map, colours.data(), m, alone, 1, WALK_IDS, threads > 1, 0, m);
-    std::sort(loops.begin(), loops.end(),
-              [](const Loop<Index>& a, const Loop<Index>& b) { return a.leader < b.leader; });
+    colourBlock<false>(map, colours, m, alone, 1, WALK_IDS, threads > 1, 0, m);
+}
+
+// The cycles of map on [0, m), by increasing leader: one start at a time
+// where the mapping fits the L2 and its paths are short (one_at_a_time.h),
+// the colouring otherwise, or from where a path grew long.
+template <typename Index, typename Map>
+std::vector<Loop<Index>> colourAll(const Map& map, uint64_t m, unsigned threads) {
+    std::vector<uint8_t> colours(m, UNSEEN);
+    std::vector<Loop<Index>> loops;
+    uint64_t left = 0;
+    if (colourOneAtATime<Index>(m)) {
+        LoopSink<Index> alone{loops, nullptr, {}, 0};
+        left =
+            colourEachStart(map, colours.data(), m, alone, colourBytes<Index>(m) > HAND_OFF_BYTES);
+    }
+    if (left < m) {
+        colourInFlight<Index>(map, colours.data(), m, threads, loops);
+    }
+    byLeader(loops);
     return loops;
 }
 

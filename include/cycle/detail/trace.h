@@ -247,15 +247,11 @@ uint64_t labelCycles(const Index* next, uint64_t m, Index* end, Index* distance,
     return cycles;
 }
 
-// Every element's end and distance, given next; queue is scratch of m
-// entries. Returns what traceAll reports. One start at a time where the
-// mapping fits the L2 (one_at_a_time.h), the passes above otherwise.
+// Every element's end and distance, given next, by the passes above; queue
+// is scratch of m entries. Returns what traceAll reports.
 template <typename Index>
-MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
-                      unsigned threads) {
-    if (traceOneAtATime<Index>(m)) {
-        return traceEachStart(next, m, end, distance, queue);
-    }
+MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
+                       unsigned threads) {
     MapSummary totals{0, 0, 0, 0};
     countInDegrees(next, m, end, threads);
     const uint64_t queued = peel(next, m, end, queue);
@@ -294,6 +290,22 @@ MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance
         }
     }
     return totals;
+}
+
+// Every element's end and distance, given next; queue is scratch of m
+// entries. Returns what traceAll reports. One start at a time on small
+// mappings (one_at_a_time.h), the passes above otherwise, or where a path
+// grew long early on.
+template <typename Index>
+MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
+                      unsigned threads) {
+    MapSummary totals{0, 0, 0, 0};
+    if (traceOneAtATime<Index>(m) &&
+        traceEachStart(next, m, end, distance, queue, traceBytes<Index>(m) > HAND_OFF_BYTES,
+                       totals)) {
+        return totals;
+    }
+    return tracePasses(next, m, end, distance, queue, threads);
 }
 
 } // namespace detail
