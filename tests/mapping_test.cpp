@@ -264,10 +264,10 @@ TYPED_TEST(Mappings, AgreeOnBothSidesOfTheSwitchToWalksInFlight) {
 }
 
 // Long paths one start at a time: within the L1 a path past the walk's
-// buffer is marked done by a second walk; past it, a long path hands over
-// (findCycles) or, once an eighth of the elements are known, is walked on
-// (traceAll). A chain through the last elements, behind self-loops and
-// short trees, takes each of these turns.
+// buffer is marked done by a second walk and its cycle gone round; past
+// it, findCycles hands a long path to the walks in flight, late or early,
+// while traceAll walks it on its stack. A chain ending in a cycle, through
+// the last elements behind self-loops and short trees, takes each turn.
 TEST(Mappings, WalkLongPathsLateAndEarly) {
     for (uint64_t m : {uint64_t{3000}, uint64_t{6000}, uint64_t{60000}}) {
         for (uint64_t chained : {m / 20, m / 2, m}) {

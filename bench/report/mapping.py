@@ -11,7 +11,7 @@ SIZES = [1 << 10, 1 << 14, 1 << 18, 1 << 22, 1 << 26]
 SHAPES = ["random", "permutation", "forest", "forest_loop", "chain"]
 # The kernels' presentation order (a kernel on two threads as <name>/t2);
 # which ones the tables show comes from the results.
-ORDER = ["colour", "peel", "bgl", "findcycles", "findcycles/t2", "traceall", "traceall/t2",
+ORDER = ["colour", "peel", "stackwalk", "bgl", "findcycles", "findcycles/t2", "traceall", "traceall/t2",
          "findcyclesof", "findcyclesof/t2"]
 THREADED = ["findcycles", "traceall", "findcyclesof"]
 COLOR = {"gather": "black", "colour": "#d62728", "peel": "#ff7f0e", "bgl": "#8c564b",
@@ -87,41 +87,66 @@ def threads_table(rows):
     return lines
 
 
-def verdict(value, limit, at_most=True):
-    if value is None:
-        return "not measured"
-    met = value <= limit if at_most else value >= limit
-    return f"{value:.2f}: {'met' if met else 'missed'}"
+def over(rows, mine, theirs, shape, m):
+    """mine's time over theirs' on shape at m (kernels as in ORDER), or None."""
+    a, b = row(rows, mine, shape, m), row(rows, theirs, shape, m)
+    return a["ns_per_element"] / b["ns_per_element"] if a and b else None
 
 
-def targets(rows, m):
-    """The targets at m, each with its measured figure and whether it was met."""
-    get = lambda k, s: row(rows, k, s, m)
-    lines = ["", f"Targets at m = 2^{m.bit_length() - 1}:", "", "| target | shape | measured |",
-             "|---|---|---|"]
-    for shape in ["random", "forest", "permutation"]:
-        ta, fc = get("traceall", shape), get("findcycles", shape)
-        lines.append(f"| traceAll at most 3x the gather | {shape} | "
-                     f"{verdict(ta and ta['floor_ratio'], 3)} |")
-        lines.append(f"| findCycles at most 2x the gather | {shape} | "
-                     f"{verdict(fc and fc['floor_ratio'], 2)} |")
-    colour, fc, ta = get("colour", "random"), get("findcycles", "random"), get("traceall", "random")
-    for name, r in (("findCycles", fc), ("traceAll", ta)):
-        speed = colour["ns_per_element"] / r["ns_per_element"] if colour and r else None
-        lines.append(f"| {name} at least 5x faster than the colouring walk | random | "
-                     f"{verdict(speed, 5, at_most=False)} |")
+def worst(rows, mine, theirs, m, shapes=SHAPES, highest=True):
+    """The shape where mine's time over theirs' is highest (lowest if not
+    highest) at m, as (value, shape), or None."""
+    found = [(over(rows, mine, theirs, s, m), s) for s in shapes]
+    found = [f for f in found if f[0] is not None]
+    if not found:
+        return None
+    return max(found) if highest else min(found)
+
+
+def targets(rows):
+    """Each target with the row that decides it, size by size: the worst
+    shape's figure, and whether it was met."""
+    lines = ["", "| target | m | deciding shape | measured | met |", "|---|---|---|---|---|"]
+
+    def add(target, m, found, limit):
+        # A median within 3% over the limit is a tie with it: the same code
+        # measures that far apart from row to row on this shared machine.
+        if found is None:
+            return
+        value, shape = found
+        met = "yes" if value <= limit else "tie, within 3%" if value <= 1.03 * limit else "no"
+        lines.append(f"| {target} | 2^{m.bit_length() - 1} | {shape} | {value:.2f} | {met} |")
+
+    for m in SIZES:
+        add("findCycles at most the colouring walk's time", m,
+            worst(rows, "findcycles", "colour", m), 1.0)
+        add("traceAll at most stackwalk's time", m, worst(rows, "traceall", "stackwalk", m), 1.0)
+    for m in SIZES:
+        if m >= 1 << 22:
+            # Time over the textbook's, so at least 2x faster is at most 0.5.
+            add("findCycles at least 2x faster than the colouring walk", m,
+                worst(rows, "findcycles", "colour", m), 0.5)
+            add("traceAll at least 2x faster than stackwalk", m,
+                worst(rows, "traceall", "stackwalk", m), 0.5)
     for kernel in THREADED:
-        for shape in ["random", "forest", "permutation"]:
-            one, two = get(kernel, shape), get(kernel + "/t2", shape)
-            speed = one["ns_per_element"] / two["ns_per_element"] if one and two else None
-            lines.append(f"| {kernel}: two threads at least 1.6x one | {shape} | "
-                         f"{verdict(speed, 1.6, at_most=False)} |")
-    colour = get("colour", "chain")
-    for kernel in ["findcycles", "traceall"]:
-        r = get(kernel, "chain")
-        slower = r["ns_per_element"] / colour["ns_per_element"] if r and colour else None
-        lines.append(f"| {kernel} no slower than the colouring walk (time over its time) | chain "
-                     f"| {verdict(slower, 1)} |")
+        for m in SIZES:
+            add(f"{kernel}: two threads at most one thread's time", m,
+                worst(rows, kernel + "/t2", kernel, m), 1.0)
+        for m in SIZES[-2:]:
+            # Two threads' time over one's: at least 1.6x faster is at most 1/1.6.
+            add(f"{kernel}: two threads at least 1.6x faster than one", m,
+                worst(rows, kernel + "/t2", kernel, m), 1 / 1.6)
+    m = SIZES[-1]
+    for shape in ["random", "forest", "permutation"]:
+        r = row(rows, "traceall", shape, m)
+        if r:
+            add("traceAll at most 5x the gather (stretch: 3x)", m, (r["floor_ratio"], shape), 5.0)
+    add("traceAll on chains at most the colouring walk's time", m,
+        worst(rows, "traceall", "colour", m, ["chain"]), 1.0)
+    for shape in SHAPES:
+        r = row(rows, "findcycles", shape, m)
+        if r:
+            add("findCycles at most 2x the gather", m, (r["floor_ratio"], shape), 2.0)
     return lines
 
 
@@ -170,7 +195,7 @@ def write(folder, out_dir):
     for m in SIZES[-2:]:
         lines += ns_table(rows, m)
     lines += ["", "## Two threads"] + threads_table(rows)
-    lines += ["", "## Targets"] + targets(rows, SIZES[-1])
+    lines += ["", "## Targets"] + targets(rows)
     whole = os.path.join(folder, "whole32.txt")
     if os.path.exists(whole):
         with open(whole) as f:

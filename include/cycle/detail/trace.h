@@ -294,16 +294,12 @@ MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distanc
 
 // Every element's end and distance, given next; queue is scratch of m
 // entries. Returns what traceAll reports. One start at a time on small
-// mappings (one_at_a_time.h), the passes above otherwise, or where a path
-// grew long early on.
+// mappings (one_at_a_time.h), the passes above otherwise.
 template <typename Index>
 MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
                       unsigned threads) {
-    MapSummary totals{0, 0, 0, 0};
-    if (traceOneAtATime<Index>(m) &&
-        traceEachStart(next, m, end, distance, queue, traceBytes<Index>(m) > HAND_OFF_BYTES,
-                       totals)) {
-        return totals;
+    if (traceOneAtATime<Index>(m)) {
+        return traceEachStart(next, m, end, distance, queue);
     }
     return tracePasses(next, m, end, distance, queue, threads);
 }
