@@ -355,7 +355,7 @@ def plot_sizes(results, out_png):
     ]
     for layout in LAYOUTS:
         shown = [k for k in kernels if any(key[:3] == (k, layout, "linear") for key in results)]
-        plots = ", ".join(f"'-' using 1:2:3:4 with yerrorlines lw 2 lc rgb '{COLOR[k]}' title '{k}'"
+        plots = ", ".join(f"'-' using 1:2:3:4 with yerrorlines lw 2 lc rgb '{COLOR.get(k, 'gray40')}' title '{k}'"
                           for k in shown)
         script.append(f"set title '{layout} layout'\nplot {plots}")
         for k in shown:
@@ -385,14 +385,14 @@ def plot_sweep(results, out_png):
                         for p, v in rows if v is not None]
             if not measured:
                 continue
-            plots.append(f"'-' using 1:2:3:4 with yerrorlines lw 2 pt 7 lc rgb '{COLOR[k]}' "
+            plots.append(f"'-' using 1:2:3:4 with yerrorlines lw 2 pt 7 lc rgb '{COLOR.get(k, 'gray40')}' "
                          f"title '{k}'")
             data.append(block(measured))
             if k == "traverse":
                 continue
             model = [(int(s[1:]), predict(results, k, layout, s, SWEEP_N)) for s in SWEEP]
             model = [(p, v) for p, v in model if v is not None]
-            plots.append(f"'-' using 1:2 with lines lw 1.5 dt 2 lc rgb '{COLOR[k]}' "
+            plots.append(f"'-' using 1:2 with lines lw 1.5 dt 2 lc rgb '{COLOR.get(k, 'gray40')}' "
                          f"title '{k} (model)'")
             data.append(block(model))
         script.append(f"set title '{layout} layout'\nplot " + ", ".join(plots))

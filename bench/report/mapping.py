@@ -14,8 +14,9 @@ SHAPES = ["random", "permutation", "forest", "forest_loop", "chain"]
 ORDER = ["colour", "peel", "stackwalk", "bgl", "findcycles", "findcycles/t2", "traceall", "traceall/t2",
          "findcyclesof", "findcyclesof/t2"]
 THREADED = ["findcycles", "traceall", "findcyclesof"]
-COLOR = {"gather": "black", "colour": "#d62728", "peel": "#ff7f0e", "bgl": "#8c564b",
-         "findcycles": "#1f77b4", "traceall": "#2ca02c", "findcyclesof": "#9467bd"}
+COLOR = {"gather": "black", "colour": "#d62728", "peel": "#ff7f0e", "stackwalk": "#e377c2",
+         "bgl": "#8c564b", "findcycles": "#1f77b4", "traceall": "#2ca02c",
+         "findcyclesof": "#9467bd"}
 
 
 def kernels_of(rows):
@@ -173,7 +174,7 @@ def plot(rows, out_png):
                       for r in [row(rows, kernel, shape, m)] if r]
             if points:
                 dash = " dt 2" if kernel.endswith("/t2") else ""
-                plots.append(f"'-' using 1:2 with linespoints lw 2{dash} lc rgb '{COLOR[name]}' "
+                plots.append(f"'-' using 1:2 with linespoints lw 2{dash} lc rgb '{COLOR.get(name, 'gray40')}' "
                              f"title '{kernel}'")
                 series.append(block(points))
         if plots:
