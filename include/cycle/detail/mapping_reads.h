@@ -5,6 +5,7 @@
 #ifndef CYCLE_DETAIL_MAPPING_READS_H
 #define CYCLE_DETAIL_MAPPING_READS_H
 
+#include "../results.h"
 #include "config.h"
 
 #include <cstdint>
@@ -23,6 +24,25 @@ template <typename Index> uint64_t elementOf(Index value, uint64_t m) {
     }
     const uint64_t element = static_cast<uint64_t>(value);
     return element < m ? element : m;
+}
+
+// traceAll's step back along a path: x, whose successor is after (m for
+// none), takes its end and distance from the successor's, already known, or
+// is a root; totals counts the roots and the longest distance.
+template <typename Index>
+inline void takeSuccessors(uint64_t x, uint64_t after, uint64_t m, Index* end, Index* distance,
+                           MapSummary& totals) {
+    if (after == m) {
+        end[x] = static_cast<Index>(x);
+        distance[x] = Index{0};
+        totals.roots++;
+        return;
+    }
+    end[x] = end[after];
+    distance[x] = static_cast<Index>(distance[after] + 1);
+    if (static_cast<uint64_t>(distance[x]) > totals.longest) {
+        totals.longest = static_cast<uint64_t>(distance[x]);
+    }
 }
 
 // i -> next[i] read from a table; a successor's entry can be prefetched.

@@ -189,16 +189,7 @@ MapSummary traceEachStart(const Index* next, uint64_t m, Index* end, Index* dist
         }
         while (left > 0) {
             const uint64_t y = static_cast<uint64_t>(stack[--left]);
-            const uint64_t after = elementOf(next[y], m);
-            if (after == m) {
-                end[y] = static_cast<Index>(y);
-                distance[y] = Index{0};
-                totals.roots++;
-                continue;
-            }
-            end[y] = end[after];
-            distance[y] = static_cast<Index>(distance[after] + 1);
-            totals.longest = std::max(totals.longest, static_cast<uint64_t>(distance[y]));
+            takeSuccessors(y, elementOf(next[y], m), m, end, distance, totals);
         }
     }
     return totals;

@@ -276,18 +276,7 @@ MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distanc
             prefetchLine(distance + earlier);
         }
         const uint64_t x = static_cast<uint64_t>(queue[j]);
-        const uint64_t y = elementOf(next[x], m);
-        if (y == m) {
-            end[x] = static_cast<Index>(x);
-            distance[x] = Index{0};
-            totals.roots++;
-            continue;
-        }
-        end[x] = end[y];
-        distance[x] = static_cast<Index>(distance[y] + 1);
-        if (static_cast<uint64_t>(distance[x]) > totals.longest) {
-            totals.longest = static_cast<uint64_t>(distance[x]);
-        }
+        takeSuccessors(x, elementOf(next[x], m), m, end, distance, totals);
     }
     return totals;
 }
