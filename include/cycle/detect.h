@@ -1,9 +1,11 @@
 // The whole library, for callers who want every family at once: lists
-// (lists.h), iterated functions (period.h) and whole mappings (mapping.h).
+// (lists.h), iterated functions (period.h), whole mappings (mapping.h) and
+// directed graphs (graph.h).
 // Each of those headers can be included alone.
 #ifndef CYCLE_DETECT_H
 #define CYCLE_DETECT_H
 
+#include "graph.h"
 #include "lists.h"
 #include "mapping.h"
 #include "period.h"

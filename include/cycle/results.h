@@ -4,6 +4,7 @@
 #define CYCLE_RESULTS_H
 
 #include <cstdint>
+#include <vector>
 
 namespace cycle {
 
@@ -37,6 +38,15 @@ struct MapSummary {
     uint64_t on_cycles; // elements on a cycle
     uint64_t roots;     // elements whose entry ends their path
     uint64_t longest;   // the largest distance
+};
+
+// A directed graph's order, or the cycle that forbids one: exactly one of
+// the two is empty (both, for a graph of no vertices). order has every
+// vertex once, each before every vertex it has an edge to; cycle is distinct
+// vertices, each with an edge to the next and the last with one to the first.
+template <typename Vertex> struct Order {
+    std::vector<Vertex> order;
+    std::vector<Vertex> cycle;
 };
 
 } // namespace cycle

@@ -1,0 +1,96 @@
+// Kahn's peel of a checked graph: every vertex whose in-degree falls to
+// zero joins the order, and its edges are taken away in turn.
+//
+// Invariant: order[0, tail) holds the vertices peeled so far, each after
+// every peeled vertex with an edge to it; counts[w] is the number of w's
+// in-edges from vertices not yet taken off the front of the order. What the
+// peel leaves (counts above zero) is every cycle and everything a cycle
+// reaches, and each vertex left has an in-edge from another vertex left.
+//
+// Cost: every edge read once, in the order's order. That order is known
+// ahead, so the loop asks for the rows and the counts it is about to touch:
+// a vertex's offsets ROW_AHEAD vertices ahead, its row EDGES_AHEAD ahead,
+// and its successors' counts COUNTS_AHEAD ahead, each stage reading what the
+// one before brought in. Where the front of the order is narrower than
+// that (a chain), the peel waits on each miss in turn.
+#ifndef CYCLE_DETAIL_GRAPH_PEEL_H
+#define CYCLE_DETAIL_GRAPH_PEEL_H
+
+#include "config.h"
+#include "graph_rows.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace cycle {
+namespace detail {
+
+constexpr size_t ROW_AHEAD = 24;
+constexpr size_t EDGES_AHEAD = 16;
+constexpr size_t COUNTS_AHEAD = 8;
+// The edges of one row whose counts are asked for ahead, and how far ahead
+// within a longer row.
+constexpr size_t ROW_PREFETCH = 16;
+
+// Asks for the successors' counts of the row [e, end), up to ROW_PREFETCH
+// of them.
+template <typename Count, typename Vertex, typename Offset>
+CYCLE_ALWAYS_INLINE void askCounts(const Rows<Vertex, Offset>& rows, const Count* counts, size_t e,
+                                   size_t end) {
+    const size_t stop = end - e > ROW_PREFETCH ? e + ROW_PREFETCH : end;
+    for (; e < stop; e++) {
+        prefetchLine(counts + rows.target(e));
+    }
+}
+
+// Peels rows, whose in-degrees are in counts, into order (room for n
+// vertices). Returns how many vertices were peeled: n exactly when the
+// graph is acyclic. counts ends as the invariant says.
+template <typename Count, typename Vertex, typename Offset>
+size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
+    const size_t n = rows.n;
+    size_t tail = 0;
+    for (size_t v = 0; v < n; v++) {
+        if (counts[v] == 0) {
+            order[tail++] = static_cast<Vertex>(v);
+        }
+    }
+    auto at = [order](size_t i) {
+        return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]));
+    };
+    for (size_t head = 0; head < tail; head++) {
+        if (head + ROW_AHEAD < tail) {
+            prefetchLine(rows.offsets + at(head + ROW_AHEAD));
+        }
+        if (head + EDGES_AHEAD < tail) {
+            const size_t u = at(head + EDGES_AHEAD);
+            const size_t b = rows.begin(u);
+            const size_t e = rows.end(u);
+            if (b < e) {
+                prefetchLine(rows.targets + b);
+                prefetchLine(rows.targets + (e - 1));
+            }
+        }
+        if (head + COUNTS_AHEAD < tail) {
+            const size_t u = at(head + COUNTS_AHEAD);
+            askCounts(rows, counts, rows.begin(u), rows.end(u));
+        }
+        const size_t v = at(head);
+        const size_t end = rows.end(v);
+        for (size_t e = rows.begin(v); e < end; e++) {
+            if (CYCLE_RARELY(e + ROW_PREFETCH < end)) {
+                prefetchLine(counts + rows.target(e + ROW_PREFETCH));
+            }
+            const size_t w = rows.target(e);
+            if (--counts[w] == 0) {
+                order[tail++] = static_cast<Vertex>(w);
+            }
+        }
+    }
+    return tail;
+}
+
+} // namespace detail
+} // namespace cycle
+
+#endif

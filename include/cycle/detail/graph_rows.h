@@ -1,0 +1,181 @@
+// A directed graph in compressed rows, checked once before any search reads
+// it, and the same rows copied from a callable that lists each vertex's
+// successors.
+//
+// Invariant after checkOffsets and countTargets: offsets[0] >= 0, offsets never go down, every
+// target in [offsets[0], offsets[n]) lies in [0, n), and n - 1 fits the
+// vertex type. The searches then read targets without a bound check and
+// index their own arrays by target directly.
+#ifndef CYCLE_DETAIL_GRAPH_ROWS_H
+#define CYCLE_DETAIL_GRAPH_ROWS_H
+
+#include "config.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace cycle {
+namespace detail {
+
+// The rows of a checked graph, read as unsigned positions and vertices.
+template <typename Vertex, typename Offset> struct Rows {
+    const Offset* offsets;
+    const Vertex* targets;
+    size_t n;
+
+    size_t begin(size_t v) const {
+        return static_cast<size_t>(offsets[v]);
+    }
+    size_t end(size_t v) const {
+        return static_cast<size_t>(offsets[v + 1]);
+    }
+    size_t target(size_t e) const {
+        return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(targets[e]));
+    }
+};
+
+// Any integer as text, for the messages of bad input.
+template <typename T> std::string integerText(T value) {
+    static_assert(std::is_integral<T>::value, "vertices and offsets are integers");
+    if (std::is_signed<T>::value) {
+        return std::to_string(static_cast<long long>(value));
+    }
+    return std::to_string(static_cast<unsigned long long>(value));
+}
+
+// Whether value, of any integer type, lies in [0, n).
+template <typename T> bool isVertex(T value, size_t n) {
+    static_assert(std::is_integral<T>::value, "vertices are integers");
+    if (std::is_signed<T>::value && value < T{0}) {
+        return false;
+    }
+    return static_cast<unsigned long long>(value) < n;
+}
+
+[[noreturn]] inline void badSuccessor(const char* who, const std::string& vertex,
+                                      const std::string& value, size_t n) {
+    throw std::invalid_argument(std::string(who) + ": vertex " + vertex + " has successor " +
+                                value + ", outside [0, " + std::to_string(n) + ")");
+}
+
+// Throws unless every vertex of [0, n) can be named by a Vertex.
+template <typename Vertex> void checkCount(const char* who, size_t n) {
+    using Largest = unsigned long long;
+    if (n > 0 &&
+        static_cast<Largest>(n - 1) > static_cast<Largest>(std::numeric_limits<Vertex>::max())) {
+        throw std::invalid_argument(std::string(who) + ": " + std::to_string(n) +
+                                    " vertices cannot all be named by the vertex type, whose "
+                                    "largest value is " +
+                                    integerText(std::numeric_limits<Vertex>::max()));
+    }
+}
+
+// The vertex whose row holds edge position e of checked offsets: the last v
+// with offsets[v] <= e. Only for messages.
+template <typename Offset> size_t rowHolding(const Offset* offsets, size_t n, size_t e) {
+    size_t low = 0;
+    size_t high = n;
+    while (high - low > 1) {
+        const size_t middle = low + (high - low) / 2;
+        if (static_cast<size_t>(offsets[middle]) <= e) {
+            low = middle;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+// How far ahead the count pass asks for a target's count: far enough that
+// the misses of a few dozen edges overlap.
+constexpr size_t COUNT_AHEAD = 32;
+
+// Checks that n - 1 fits the vertex type and that the offsets start at 0 or
+// above and never go down, reading offsets[0, n] once in order. Throws
+// std::invalid_argument naming the vertex and the values at the first fault.
+template <typename Vertex, typename Offset>
+void checkOffsets(const char* who, const Offset* offsets, size_t n) {
+    checkCount<Vertex>(who, n);
+    if (std::is_signed<Offset>::value && offsets[0] < Offset{0}) {
+        throw std::invalid_argument(std::string(who) + ": offsets[0] is " +
+                                    integerText(offsets[0]) + ", below 0");
+    }
+    for (size_t v = 0; v < n; v++) {
+        if (CYCLE_RARELY(offsets[v + 1] < offsets[v])) {
+            throw std::invalid_argument(
+                std::string(who) + ": offsets go down at vertex " + std::to_string(v) +
+                ": offsets[" + std::to_string(v) + "] is " + integerText(offsets[v]) +
+                ", offsets[" + std::to_string(v + 1) + "] is " + integerText(offsets[v + 1]));
+        }
+    }
+}
+
+// Checks every target of rows (whose offsets are checked) and writes each
+// vertex's in-degree to counts[0, n), reading every target once in order.
+// Throws std::invalid_argument naming the vertex and the value at the first
+// target outside [0, n).
+template <typename Count, typename Vertex, typename Offset>
+void countTargets(const char* who, const Rows<Vertex, Offset>& rows, Count* counts) {
+    const size_t n = rows.n;
+    for (size_t v = 0; v < n; v++) {
+        counts[v] = 0;
+    }
+    const size_t first = rows.begin(0);
+    const size_t last = rows.begin(n);
+    for (size_t e = first; e < last; e++) {
+        if (CYCLE_RARELY(!isVertex(rows.targets[e], n))) {
+            badSuccessor(who, std::to_string(rowHolding(rows.offsets, n, e)),
+                         integerText(rows.targets[e]), n);
+        }
+        if (e + COUNT_AHEAD < last) {
+            // An unchecked target ahead may be wild; its count's address is
+            // formed only inside [0, n).
+            const size_t ahead = rows.target(e + COUNT_AHEAD);
+            prefetchLine(counts + (ahead < n ? ahead : 0));
+        }
+        counts[rows.target(e)]++;
+    }
+}
+
+// A graph given by a callable, copied into compressed rows of its own.
+template <typename Vertex> struct CopiedRows {
+    std::vector<size_t> offsets;
+    std::vector<Vertex> targets;
+};
+
+// Calls successors(v) once for each v in [0, n), in order, and copies what
+// each returns. Throws std::invalid_argument for a negative n or a successor
+// outside [0, n), naming the vertex and the value, and whatever successors
+// throws.
+template <typename Vertex, typename Successors>
+CopiedRows<Vertex> copyRows(const char* who, Vertex n, Successors& successors) {
+    static_assert(std::is_integral<Vertex>::value, "vertices are integers");
+    if (std::is_signed<Vertex>::value && n < Vertex{0}) {
+        throw std::invalid_argument(std::string(who) + ": the vertex count is " + integerText(n) +
+                                    ", below 0");
+    }
+    const size_t count = static_cast<size_t>(n);
+    CopiedRows<Vertex> rows;
+    rows.offsets.resize(count + 1);
+    for (size_t v = 0; v < count; v++) {
+        rows.offsets[v] = rows.targets.size();
+        for (auto&& w : successors(static_cast<Vertex>(v))) {
+            if (CYCLE_RARELY(!isVertex(w, count))) {
+                badSuccessor(who, std::to_string(v), integerText(w), count);
+            }
+            rows.targets.push_back(static_cast<Vertex>(w));
+        }
+    }
+    rows.offsets[count] = rows.targets.size();
+    return rows;
+}
+
+} // namespace detail
+} // namespace cycle
+
+#endif

@@ -1,0 +1,99 @@
+// The three graph questions over checked rows: the count pass, then the
+// peel, then a search of what the peel left, sharing one count a vertex.
+#ifndef CYCLE_DETAIL_GRAPH_RUN_H
+#define CYCLE_DETAIL_GRAPH_RUN_H
+
+#include "graph_peel.h"
+#include "graph_rows.h"
+#include "graph_search.h"
+
+#include "../results.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace cycle {
+namespace detail {
+
+// Below this many vertices and edges a count, an entry index and a
+// component's number all fit 32 bits with room for the searches' markers.
+constexpr size_t NARROW_COUNTS = size_t{1} << 30;
+
+// Checks the graph, counts its in-degrees and returns answer(rows, counts),
+// with counts 32 bits wide where the graph allows and 64 otherwise.
+template <typename Vertex, typename Offset, typename Answer>
+auto onCheckedRows(const char* who, const Offset* offsets, const Vertex* targets, size_t n,
+                   Answer answer) {
+    checkOffsets<Vertex>(who, offsets, n);
+    const Rows<Vertex, Offset> rows{offsets, targets, n};
+    const size_t edges = rows.begin(n) - rows.begin(0);
+    if (n < NARROW_COUNTS && edges < NARROW_COUNTS) {
+        std::unique_ptr<uint32_t[]> counts(new uint32_t[n]);
+        countTargets(who, rows, counts.get());
+        return answer(rows, counts.get());
+    }
+    std::unique_ptr<uint64_t[]> counts(new uint64_t[n]);
+    countTargets(who, rows, counts.get());
+    return answer(rows, counts.get());
+}
+
+template <typename Vertex, typename Offset>
+std::vector<Vertex> graphCycle(const char* who, const Offset* offsets, const Vertex* targets,
+                               size_t n) {
+    if (n == 0) {
+        return {};
+    }
+    return onCheckedRows(who, offsets, targets, n, [](const auto& rows, auto* counts) {
+        std::unique_ptr<Vertex[]> order(new Vertex[rows.n]);
+        if (peel(rows, counts, order.get()) == rows.n) {
+            return std::vector<Vertex>();
+        }
+        order.reset();
+        return cycleAmongLeft(rows, counts);
+    });
+}
+
+template <typename Vertex, typename Offset>
+Order<Vertex> graphOrder(const char* who, const Offset* offsets, const Vertex* targets, size_t n) {
+    if (n == 0) {
+        return {};
+    }
+    return onCheckedRows(who, offsets, targets, n, [](const auto& rows, auto* counts) {
+        Order<Vertex> result;
+        result.order.resize(rows.n);
+        if (peel(rows, counts, result.order.data()) < rows.n) {
+            result.order = std::vector<Vertex>();
+            result.cycle = cycleAmongLeft(rows, counts);
+        }
+        return result;
+    });
+}
+
+template <typename Vertex, typename Offset>
+size_t graphComponents(const char* who, const Offset* offsets, const Vertex* targets, size_t n,
+                       Vertex* component) {
+    if (n == 0) {
+        return 0;
+    }
+    return onCheckedRows(who, offsets, targets, n, [component](const auto& rows, auto* counts) {
+        std::unique_ptr<Vertex[]> order(new Vertex[rows.n]);
+        const size_t peeled = peel(rows, counts, order.get());
+        // What is left comes first, numbered as its search completes; then
+        // the peeled vertices, the last peeled lowest: every edge between
+        // them runs forward in the peel's order, and none runs from a
+        // vertex left to a peeled one.
+        const size_t left = peeled < rows.n ? componentsOfLeft(rows, counts, component) : 0;
+        for (size_t i = 0; i < peeled; i++) {
+            component[static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]))] =
+                static_cast<Vertex>(left + (peeled - 1 - i));
+        }
+        return left + peeled;
+    });
+}
+
+} // namespace detail
+} // namespace cycle
+
+#endif

@@ -1,0 +1,166 @@
+// The depth-first searches over what the peel leaves: a cycle among the
+// vertices left, and their strongly connected components. Both keep their
+// depth on the heap (a chain of any length runs on a small stack) and
+// resume each vertex's row where it stopped, so every edge is read once.
+//
+// Both take the peel's counts as their state, where 0 marks a peeled
+// vertex. No vertex left has an edge to a peeled one (its count would never
+// have reached zero), so the searches never leave what the peel left.
+#ifndef CYCLE_DETAIL_GRAPH_SEARCH_H
+#define CYCLE_DETAIL_GRAPH_SEARCH_H
+
+#include "config.h"
+#include "graph_rows.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace cycle {
+namespace detail {
+
+// One vertex on a search's path, and the next edge of its row to read.
+struct Visit {
+    size_t vertex;
+    size_t edge;
+};
+
+// A cycle among the vertices whose counts are above zero, found by a
+// depth-first search from each of them in increasing order until an edge
+// goes back to a vertex on the path; the path from that vertex on is the
+// cycle. There is one whenever any vertex is left, since each has an
+// in-edge from another. counts is spent: on-path vertices hold the Count's
+// largest value while searched, finished ones 0.
+template <typename Count, typename Vertex, typename Offset>
+std::vector<Vertex> cycleAmongLeft(const Rows<Vertex, Offset>& rows, Count* counts) {
+    constexpr Count ON_PATH = std::numeric_limits<Count>::max();
+    std::vector<Visit> path;
+    for (size_t start = 0; start < rows.n; start++) {
+        if (counts[start] == 0) {
+            continue;
+        }
+        counts[start] = ON_PATH;
+        path.push_back({start, rows.begin(start)});
+        while (!path.empty()) {
+            Visit& top = path.back();
+            if (top.edge == rows.end(top.vertex)) {
+                counts[top.vertex] = 0;
+                path.pop_back();
+                continue;
+            }
+            const size_t w = rows.target(top.edge++);
+            if (counts[w] == 0) {
+                continue;
+            }
+            if (counts[w] == ON_PATH) {
+                size_t from = path.size() - 1;
+                while (path[from].vertex != w) {
+                    from--;
+                }
+                std::vector<Vertex> cycle;
+                cycle.reserve(path.size() - from);
+                for (size_t i = from; i < path.size(); i++) {
+                    cycle.push_back(static_cast<Vertex>(path[i].vertex));
+                }
+                return cycle;
+            }
+            counts[w] = ON_PATH;
+            path.push_back({w, rows.begin(w)});
+        }
+    }
+    return {};
+}
+
+// How many successors of a vertex just entered have their state and row
+// asked for ahead.
+constexpr size_t ENTER_AHEAD = 8;
+
+// The strongly connected components of the vertices whose counts are above
+// zero (Tarjan's search with Pearce's single index a vertex), numbered from
+// 0 in the order they complete: a component completes only after every
+// component it reaches, so every edge u -> w has u's number at least w's.
+// Writes each such vertex's number to component and returns how many there
+// are. counts is spent.
+//
+// Invariant: rank[v] (counts reused) is 0 for a vertex not yet entered, its
+// entry index (below every number given out) while on the path or waiting
+// in the stack of its component, and FINISHED - its component's number once
+// done; a peeled vertex holds FINISHED, so no comparison ever lowers a rank
+// through it.
+template <typename Count, typename Vertex, typename Offset>
+size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
+    constexpr Count FINISHED = std::numeric_limits<Count>::max();
+    const size_t n = rows.n;
+    for (size_t v = 0; v < n; v++) {
+        rank[v] = rank[v] == 0 ? FINISHED : 0;
+    }
+    struct Entered {
+        size_t vertex;
+        size_t edge;
+        bool root;
+    };
+    std::vector<Entered> path;
+    std::vector<size_t> waiting;
+    Count index = 1;
+    Count next_number = FINISHED - 1;
+    auto enter = [&](size_t v) {
+        rank[v] = index++;
+        const size_t b = rows.begin(v);
+        const size_t e = rows.end(v);
+        for (size_t i = b; i < e && i < b + ENTER_AHEAD; i++) {
+            const size_t w = rows.target(i);
+            prefetchLine(rank + w);
+            prefetchLine(rows.offsets + w);
+        }
+        path.push_back({v, b, true});
+    };
+    for (size_t start = 0; start < n; start++) {
+        if (rank[start] != 0) {
+            continue;
+        }
+        enter(start);
+        while (!path.empty()) {
+            Entered& top = path.back();
+            if (top.edge < rows.end(top.vertex)) {
+                const size_t w = rows.target(top.edge++);
+                if (rank[w] == 0) {
+                    enter(w);
+                } else if (rank[w] < rank[top.vertex]) {
+                    rank[top.vertex] = rank[w];
+                    top.root = false;
+                }
+                continue;
+            }
+            const size_t v = top.vertex;
+            const bool root = top.root;
+            path.pop_back();
+            if (root) {
+                index--;
+                while (!waiting.empty() && rank[v] <= rank[waiting.back()]) {
+                    rank[waiting.back()] = next_number;
+                    waiting.pop_back();
+                    index--;
+                }
+                rank[v] = next_number--;
+            } else {
+                waiting.push_back(v);
+            }
+            if (!path.empty() && rank[v] < rank[path.back().vertex]) {
+                rank[path.back().vertex] = rank[v];
+                path.back().root = false;
+            }
+        }
+    }
+    for (size_t v = 0; v < n; v++) {
+        if (rank[v] != FINISHED) {
+            component[v] = static_cast<Vertex>(FINISHED - 1 - rank[v]);
+        }
+    }
+    return static_cast<size_t>(FINISHED - 1 - next_number);
+}
+
+} // namespace detail
+} // namespace cycle
+
+#endif

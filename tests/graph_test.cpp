@@ -1,0 +1,441 @@
+// findGraphCycle, topologicalOrder and stronglyConnected, and their ...Of
+// forms, against a brute-force truth (who reaches whom): every graph on up
+// to four vertices, random graphs and DAGs, chains of cliques, every vertex
+// and offset type, bad input of each kind, and a deep chain on a small
+// stack.
+#include "cycle/graph.h"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A graph as adjacency lists, the tests' own form.
+using Lists = std::vector<std::vector<size_t>>;
+
+// The same graph in compressed rows of the given types; the rows start at
+// offsets[0] = lead, with lead targets before them that must never be read
+// (they are out of range, so reading them would throw).
+template <typename Vertex, typename Offset> struct Csr {
+    std::vector<Offset> offsets;
+    std::vector<Vertex> targets;
+};
+
+template <typename Vertex, typename Offset> Csr<Vertex, Offset> toCsr(const Lists& g, size_t lead) {
+    Csr<Vertex, Offset> csr;
+    csr.targets.assign(lead, static_cast<Vertex>(g.size()));
+    for (const auto& row : g) {
+        csr.offsets.push_back(static_cast<Offset>(csr.targets.size()));
+        for (size_t w : row) {
+            csr.targets.push_back(static_cast<Vertex>(w));
+        }
+    }
+    csr.offsets.push_back(static_cast<Offset>(csr.targets.size()));
+    return csr;
+}
+
+// reach[u][w]: a path of one edge or more leads from u to w.
+std::vector<std::vector<bool>> reachability(const Lists& g) {
+    const size_t n = g.size();
+    std::vector<std::vector<bool>> reach(n, std::vector<bool>(n, false));
+    for (size_t s = 0; s < n; s++) {
+        std::vector<size_t> stack(g[s].begin(), g[s].end());
+        while (!stack.empty()) {
+            const size_t v = stack.back();
+            stack.pop_back();
+            if (!reach[s][v]) {
+                reach[s][v] = true;
+                stack.insert(stack.end(), g[v].begin(), g[v].end());
+            }
+        }
+    }
+    return reach;
+}
+
+bool hasEdge(const Lists& g, size_t u, size_t w) {
+    return std::find(g[u].begin(), g[u].end(), w) != g[u].end();
+}
+
+template <typename Vertex>
+::testing::AssertionResult isCycle(const Lists& g, const std::vector<Vertex>& cycle) {
+    if (cycle.empty()) {
+        return ::testing::AssertionFailure() << "no cycle";
+    }
+    std::vector<size_t> seen;
+    for (size_t i = 0; i < cycle.size(); i++) {
+        const size_t u = static_cast<size_t>(cycle[i]);
+        const size_t w = static_cast<size_t>(cycle[(i + 1) % cycle.size()]);
+        if (u >= g.size() || !hasEdge(g, u, w)) {
+            return ::testing::AssertionFailure() << "no edge " << u << " -> " << w;
+        }
+        seen.push_back(u);
+    }
+    std::sort(seen.begin(), seen.end());
+    if (std::adjacent_find(seen.begin(), seen.end()) != seen.end()) {
+        return ::testing::AssertionFailure() << "a vertex twice on the cycle";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+template <typename Vertex>
+::testing::AssertionResult isOrder(const Lists& g, const std::vector<Vertex>& order) {
+    std::vector<size_t> position(g.size(), g.size());
+    if (order.size() != g.size()) {
+        return ::testing::AssertionFailure() << "order has " << order.size() << " vertices";
+    }
+    for (size_t i = 0; i < order.size(); i++) {
+        const size_t v = static_cast<size_t>(order[i]);
+        if (v >= g.size() || position[v] != g.size()) {
+            return ::testing::AssertionFailure() << "vertex " << v << " wrong or twice";
+        }
+        position[v] = i;
+    }
+    for (size_t u = 0; u < g.size(); u++) {
+        for (size_t w : g[u]) {
+            if (position[u] >= position[w]) {
+                return ::testing::AssertionFailure() << "edge " << u << " -> " << w << " backward";
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+template <typename Vertex>
+::testing::AssertionResult areComponents(const Lists& g,
+                                         const std::vector<std::vector<bool>>& reach,
+                                         const std::vector<Vertex>& component, size_t count) {
+    const size_t n = g.size();
+    std::vector<bool> used(count, false);
+    for (size_t v = 0; v < n; v++) {
+        const size_t c = static_cast<size_t>(component[v]);
+        if (c >= count) {
+            return ::testing::AssertionFailure() << "component " << c << " of " << count;
+        }
+        used[c] = true;
+        for (size_t w = 0; w < n; w++) {
+            const bool together = v == w || (reach[v][w] && reach[w][v]);
+            if (together != (component[v] == component[w])) {
+                return ::testing::AssertionFailure()
+                       << v << " and " << w << " wrongly apart/together";
+            }
+        }
+        for (size_t w : g[v]) {
+            if (component[v] < component[w]) {
+                return ::testing::AssertionFailure()
+                       << "edge " << v << " -> " << w << " against the numbering";
+            }
+        }
+    }
+    if (std::find(used.begin(), used.end(), false) != used.end()) {
+        return ::testing::AssertionFailure() << "a number in [0, count) unused";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+bool acyclic(const std::vector<std::vector<bool>>& reach) {
+    for (size_t v = 0; v < reach.size(); v++) {
+        if (reach[v][v]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// All three functions on g in rows of the given types, and the ...Of forms
+// over g's lists, checked against the truth.
+template <typename Vertex, typename Offset> void checkGraph(const Lists& g, size_t lead = 0) {
+    const auto reach = reachability(g);
+    const bool dag = acyclic(reach);
+    const size_t n = g.size();
+    const Csr<Vertex, Offset> csr = toCsr<Vertex, Offset>(g, lead);
+
+    const std::vector<Vertex> cycle =
+        cycle::findGraphCycle(csr.offsets.data(), csr.targets.data(), n);
+    if (dag) {
+        EXPECT_TRUE(cycle.empty());
+    } else {
+        EXPECT_TRUE(isCycle(g, cycle));
+        EXPECT_EQ(cycle, cycle::findGraphCycle(csr.offsets.data(), csr.targets.data(), n));
+    }
+
+    const cycle::Order<Vertex> order =
+        cycle::topologicalOrder(csr.offsets.data(), csr.targets.data(), n);
+    if (dag) {
+        EXPECT_TRUE(isOrder(g, order.order));
+        EXPECT_TRUE(order.cycle.empty());
+    } else {
+        EXPECT_TRUE(order.order.empty());
+        EXPECT_TRUE(isCycle(g, order.cycle));
+    }
+
+    std::vector<Vertex> component(n);
+    const size_t count =
+        cycle::stronglyConnected(csr.offsets.data(), csr.targets.data(), n, component.data());
+    EXPECT_TRUE(areComponents(g, reach, component, count));
+
+    std::vector<std::vector<Vertex>> lists(n);
+    for (size_t v = 0; v < n; v++) {
+        for (size_t w : g[v]) {
+            lists[v].push_back(static_cast<Vertex>(w));
+        }
+    }
+    auto successors = [&lists](Vertex v) -> const std::vector<Vertex>& {
+        return lists[static_cast<size_t>(v)];
+    };
+    if (n > static_cast<size_t>(std::numeric_limits<Vertex>::max())) {
+        return; // n itself is no Vertex: the ...Of forms cannot be asked
+    }
+    const Vertex count_of = static_cast<Vertex>(n);
+    EXPECT_EQ(cycle::findGraphCycleOf(count_of, successors), cycle);
+    const cycle::Order<Vertex> order_of = cycle::topologicalOrderOf(count_of, successors);
+    EXPECT_EQ(order_of.order, order.order);
+    EXPECT_EQ(order_of.cycle, order.cycle);
+    std::vector<Vertex> component_of(n);
+    EXPECT_EQ(cycle::stronglyConnectedOf(count_of, successors, component_of.data()), count);
+    EXPECT_EQ(component_of, component);
+}
+
+Lists randomGraph(std::mt19937_64& random, size_t n, size_t edges, bool dag) {
+    Lists g(n);
+    std::vector<size_t> rank(n);
+    std::iota(rank.begin(), rank.end(), 0);
+    std::shuffle(rank.begin(), rank.end(), random);
+    for (size_t i = 0; i < edges; i++) {
+        size_t u = random() % n;
+        size_t w = random() % n;
+        if (dag) {
+            if (u == w) {
+                continue;
+            }
+            if (rank[u] > rank[w]) {
+                std::swap(u, w);
+            }
+        }
+        g[u].push_back(w);
+    }
+    return g;
+}
+
+TEST(GraphTest, EveryGraphOnUpToFourVerticesSelfLoopsIncluded) {
+    for (size_t n = 0; n <= 4; n++) {
+        const uint32_t graphs = uint32_t{1} << (n * n);
+        for (uint32_t bits = 0; bits < graphs; bits++) {
+            Lists g(n);
+            for (size_t e = 0; e < n * n; e++) {
+                if (bits >> e & 1) {
+                    g[e / n].push_back(e % n);
+                }
+            }
+            SCOPED_TRACE("n " + std::to_string(n) + " edges " + std::to_string(bits));
+            checkGraph<uint32_t, uint32_t>(g);
+            if (::testing::Test::HasFailure()) {
+                return;
+            }
+        }
+    }
+}
+
+TEST(GraphTest, RandomGraphsAndDagsWithRepeatedEdges) {
+    std::mt19937_64 random(29);
+    for (int trial = 0; trial < 300; trial++) {
+        const size_t n = 1 + random() % 120;
+        const size_t edges = random() % (3 * n + 1);
+        const bool dag = trial % 2 == 0;
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        checkGraph<int32_t, int64_t>(randomGraph(random, n, edges, dag));
+    }
+}
+
+// k cliques of size s, each with one edge to the next: k components, and
+// the last clique, the sink, numbered 0.
+TEST(GraphTest, ChainsOfCliquesNumberedSinksFirst) {
+    for (size_t k : {1, 2, 7}) {
+        for (size_t s : {1, 2, 5}) {
+            Lists g(k * s);
+            for (size_t c = 0; c < k; c++) {
+                for (size_t i = 0; i < s; i++) {
+                    for (size_t j = 0; j < s; j++) {
+                        if (i != j) {
+                            g[c * s + i].push_back(c * s + j);
+                        }
+                    }
+                }
+                if (c + 1 < k) {
+                    g[c * s + s - 1].push_back((c + 1) * s);
+                }
+            }
+            checkGraph<uint32_t, size_t>(g);
+            const auto csr = toCsr<uint32_t, size_t>(g, 0);
+            std::vector<uint32_t> component(k * s);
+            EXPECT_EQ(cycle::stronglyConnected(csr.offsets.data(), csr.targets.data(), k * s,
+                                               component.data()),
+                      k);
+            for (size_t v = 0; v < k * s; v++) {
+                EXPECT_EQ(component[v], k - 1 - v / s);
+            }
+        }
+    }
+}
+
+TEST(GraphTest, EveryVertexAndOffsetTypeAndRowsThatStartPastZero) {
+    std::mt19937_64 random(7);
+    for (int trial = 0; trial < 20; trial++) {
+        const Lists g = randomGraph(random, 1 + random() % 100, random() % 200, trial % 2 == 0);
+        checkGraph<uint32_t, uint32_t>(g, 3);
+        checkGraph<int32_t, int32_t>(g, 1);
+        checkGraph<int64_t, int64_t>(g, 2);
+        checkGraph<size_t, size_t>(g);
+        checkGraph<uint8_t, uint16_t>(g, 5);
+        checkGraph<int16_t, uint64_t>(g);
+    }
+    // 256 vertices: every uint8_t names one, the largest too.
+    Lists ring(256);
+    for (size_t v = 0; v < 256; v++) {
+        ring[v].push_back((v + 1) % 256);
+    }
+    checkGraph<uint8_t, uint32_t>(ring);
+}
+
+TEST(GraphTest, TheOfFormsCallEachVertexOnceInOrderAndTakeRangesByValue) {
+    const Lists g = {{1, 2}, {2}, {0}, {}};
+    std::vector<int> calls;
+    auto successors = [&](int v) {
+        calls.push_back(v);
+        std::vector<long> row(g[static_cast<size_t>(v)].begin(), g[static_cast<size_t>(v)].end());
+        return row;
+    };
+    EXPECT_TRUE(isCycle(g, cycle::findGraphCycleOf(4, successors)));
+    EXPECT_EQ(calls, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_TRUE(cycle::findGraphCycleOf(0, successors).empty());
+    EXPECT_TRUE(cycle::topologicalOrderOf(0, successors).order.empty());
+}
+
+// The message of what fn throws, which must be std::invalid_argument.
+template <typename F> std::string rejection(F fn) {
+    try {
+        fn();
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    return "nothing thrown";
+}
+
+TEST(GraphTest, BadInputIsRejectedNamingTheVertexAndTheValue) {
+    // vertex 1's successor 3 with n = 3.
+    const std::vector<uint32_t> offsets = {0, 1, 2, 2};
+    const std::vector<uint32_t> past = {1, 3};
+    std::vector<uint32_t> component(3);
+    for (const std::string& message :
+         {rejection([&] { cycle::findGraphCycle(offsets.data(), past.data(), 3); }),
+          rejection([&] { cycle::topologicalOrder(offsets.data(), past.data(), 3); }),
+          rejection([&] {
+              cycle::stronglyConnected(offsets.data(), past.data(), 3, component.data());
+          })}) {
+        EXPECT_NE(message.find("vertex 1 has successor 3, outside [0, 3)"), std::string::npos)
+            << message;
+    }
+    // A negative target, even after a cycle that a search could find first.
+    const std::vector<int32_t> signed_offsets = {0, 1, 2, 3};
+    const std::vector<int32_t> negative = {1, 0, -4};
+    EXPECT_NE(rejection([&] {
+                  cycle::findGraphCycle(signed_offsets.data(), negative.data(), 3);
+              }).find("vertex 2 has successor -4"),
+              std::string::npos);
+    const std::vector<int64_t> down = {0, 2, 1, 2};
+    const std::vector<int32_t> targets = {1, 2};
+    EXPECT_NE(rejection([&] {
+                  cycle::topologicalOrder(down.data(), targets.data(), 3);
+              }).find("offsets go down at vertex 1: offsets[1] is 2, offsets[2] is 1"),
+              std::string::npos);
+    const std::vector<int64_t> below = {-1, 0, 1, 2};
+    EXPECT_NE(rejection([&] {
+                  cycle::findGraphCycle(below.data(), targets.data(), 3);
+              }).find("offsets[0] is -1"),
+              std::string::npos);
+    // 300 vertices cannot all be named by a uint8_t.
+    const std::vector<uint32_t> empty_rows(301, 0);
+    const std::vector<uint8_t> no_targets;
+    EXPECT_NE(rejection([&] {
+                  cycle::findGraphCycle(empty_rows.data(), no_targets.data(), 300);
+              }).find("300 vertices"),
+              std::string::npos);
+    auto wild = [](int v) { return std::vector<int>{v == 2 ? 7 : 0}; };
+    std::vector<int> numbers(3);
+    EXPECT_NE(rejection([&] {
+                  cycle::stronglyConnectedOf(3, wild, numbers.data());
+              }).find("vertex 2 has successor 7"),
+              std::string::npos);
+    EXPECT_NE(rejection([&] { cycle::topologicalOrderOf(-1, wild); }).find("-1"),
+              std::string::npos);
+}
+
+// A chain of 2^20 vertices in shuffled order, with and without an edge back
+// to its head, answered on a thread whose stack is 64 KiB.
+struct DeepChain {
+    std::vector<uint32_t> offsets;
+    std::vector<uint32_t> targets;
+    size_t n = 0;
+    bool closed = false;
+    std::vector<uint32_t> cycle;
+    size_t order_size = 0;
+    size_t components = 0;
+};
+
+void* answerDeepChain(void* argument) {
+    DeepChain& chain = *static_cast<DeepChain*>(argument);
+    chain.cycle = cycle::findGraphCycle(chain.offsets.data(), chain.targets.data(), chain.n);
+    chain.order_size =
+        cycle::topologicalOrder(chain.offsets.data(), chain.targets.data(), chain.n).order.size();
+    std::vector<uint32_t> component(chain.n);
+    chain.components = cycle::stronglyConnected(chain.offsets.data(), chain.targets.data(), chain.n,
+                                                component.data());
+    return nullptr;
+}
+
+TEST(GraphTest, ADeepChainRunsOnASmallStack) {
+    const size_t n = size_t{1} << 20;
+    std::vector<uint32_t> path(n);
+    std::iota(path.begin(), path.end(), 0);
+    std::shuffle(path.begin(), path.end(), std::mt19937_64(3));
+    for (bool closed : {false, true}) {
+        DeepChain chain;
+        chain.n = n;
+        chain.closed = closed;
+        std::vector<uint32_t> successor(n, UINT32_MAX);
+        for (size_t i = 0; i + 1 < n; i++) {
+            successor[path[i]] = path[i + 1];
+        }
+        if (closed) {
+            successor[path[n - 1]] = path[0];
+        }
+        for (size_t v = 0; v < n; v++) {
+            chain.offsets.push_back(static_cast<uint32_t>(chain.targets.size()));
+            if (successor[v] != UINT32_MAX) {
+                chain.targets.push_back(successor[v]);
+            }
+        }
+        chain.offsets.push_back(static_cast<uint32_t>(chain.targets.size()));
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        ASSERT_EQ(pthread_attr_setstacksize(&attributes, 64 * 1024), 0);
+        pthread_t thread;
+        ASSERT_EQ(pthread_create(&thread, &attributes, answerDeepChain, &chain), 0);
+        pthread_join(thread, nullptr);
+        pthread_attr_destroy(&attributes);
+        EXPECT_EQ(chain.cycle.size(), closed ? n : 0);
+        EXPECT_EQ(chain.order_size, closed ? 0 : n);
+        EXPECT_EQ(chain.components, closed ? 1 : n);
+    }
+}
+
+} // namespace
