@@ -25,9 +25,9 @@
 namespace cycle {
 namespace detail {
 
-constexpr size_t ROW_AHEAD = 24;
-constexpr size_t EDGES_AHEAD = 16;
-constexpr size_t COUNTS_AHEAD = 8;
+constexpr size_t ROW_AHEAD = 64;
+constexpr size_t EDGES_AHEAD = 40;
+constexpr size_t COUNTS_AHEAD = 16;
 // The edges of one row whose counts are asked for ahead, and how far ahead
 // within a longer row.
 constexpr size_t ROW_PREFETCH = 16;
@@ -46,8 +46,8 @@ CYCLE_ALWAYS_INLINE void askCounts(const Rows<Vertex, Offset>& rows, const Count
 // Peels rows, whose in-degrees are in counts, into order (room for n
 // vertices). Returns how many vertices were peeled: n exactly when the
 // graph is acyclic. counts ends as the invariant says.
-template <typename Count, typename Vertex, typename Offset>
-size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
+template <bool Ahead, typename Count, typename Vertex, typename Offset>
+size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
     const size_t n = rows.n;
     size_t tail = 0;
     for (size_t v = 0; v < n; v++) {
@@ -59,10 +59,10 @@ size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
         return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]));
     };
     for (size_t head = 0; head < tail; head++) {
-        if (head + ROW_AHEAD < tail) {
+        if (Ahead && head + ROW_AHEAD < tail) {
             prefetchLine(rows.offsets + at(head + ROW_AHEAD));
         }
-        if (head + EDGES_AHEAD < tail) {
+        if (Ahead && head + EDGES_AHEAD < tail) {
             const size_t u = at(head + EDGES_AHEAD);
             const size_t b = rows.begin(u);
             const size_t e = rows.end(u);
@@ -71,14 +71,14 @@ size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
                 prefetchLine(rows.targets + (e - 1));
             }
         }
-        if (head + COUNTS_AHEAD < tail) {
+        if (Ahead && head + COUNTS_AHEAD < tail) {
             const size_t u = at(head + COUNTS_AHEAD);
             askCounts(rows, counts, rows.begin(u), rows.end(u));
         }
         const size_t v = at(head);
         const size_t end = rows.end(v);
         for (size_t e = rows.begin(v); e < end; e++) {
-            if (CYCLE_RARELY(e + ROW_PREFETCH < end)) {
+            if (Ahead && CYCLE_RARELY(e + ROW_PREFETCH < end)) {
                 prefetchLine(counts + rows.target(e + ROW_PREFETCH));
             }
             const size_t w = rows.target(e);
@@ -88,6 +88,14 @@ size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
         }
     }
     return tail;
+}
+
+// Peels as peelRows says, asking for lines ahead where the graph lies
+// beyond the nearest caches.
+template <typename Count, typename Vertex, typename Offset>
+size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
+    return liesFar<Count>(rows) ? peelRows<true>(rows, counts, order)
+                                : peelRows<false>(rows, counts, order);
 }
 
 } // namespace detail
