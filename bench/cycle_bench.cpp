@@ -6,7 +6,8 @@
 // 2 MiB pages against 4 KiB pages pages/<layout>/linear/<n>, short lists one
 // at a time short/<kernel>/<layout>/<shape>/<n>, and the period of iterated
 // functions period/<kernel>/<function>/<bits>, and whole mappings
-// mapping/<kernel>/<shape>/<m>[/t2]; Google Benchmark
+// mapping/<kernel>/<shape>/<m>[/t2], and directed graphs
+// graph/<kernel>/<shape>/<n>; Google Benchmark
 // adds /manual_time (or /iterations:1 when sampling to a target).
 //
 // Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
     registerShortRows();
     registerPeriodRows();
     registerMappingRows();
+    registerGraphRows();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

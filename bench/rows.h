@@ -23,4 +23,7 @@ void registerPeriodRows();
 // Whole mappings: mapping/<kernel>/<shape>/<m>[/t2] (mapping_rows.cpp).
 void registerMappingRows();
 
+// Directed graphs: graph/<kernel>/<shape>/<n> (graph_rows.cpp).
+void registerGraphRows();
+
 #endif
