@@ -3,6 +3,7 @@
 // reads every edge's target's state once.
 #include "graph_kernels.h"
 #include "graph_sets.h"
+#include "heap_peak.h"
 #include "rounds.h"
 #include "rows.h"
 
@@ -55,10 +56,12 @@ bool answersRightly(const GraphKernel& kernel, const GraphFound& found, const Gr
 // per edge; build_ns_per_edge, for a kernel that builds a graph of its own
 // first, is that build, timed once and never counted in ns_per_edge; edges
 // and components are the graph's, from the textbook searches, which every
-// kernel's answer must match.
+// kernel's answer must match. peak_kib is the most the kernel's own graph
+// and its first call held from malloc at once, beyond what was held before.
 void runGraph(benchmark::State& state, GraphKernel kernel, GraphShape shape, uint64_t n) {
     const GraphTruth truth = graphTruth(shape, n);
     const Graph& g = graph(shape, n);
+    const int64_t before = heapPeakReset();
     void* prepared = nullptr;
     double build_ns = 0;
     if (kernel.prepare != nullptr) {
@@ -66,6 +69,8 @@ void runGraph(benchmark::State& state, GraphKernel kernel, GraphShape shape, uin
         prepared = kernel.prepare(g);
         build_ns = nanosecondsSince(begin);
     }
+    benchmark::DoNotOptimize(kernel.run(g, prepared));
+    const double peak_kib = static_cast<double>(heapPeak() - before) / 1024;
     auto call = [&](const GraphKernel& timed, const void* given, bool& right) {
         Clock::time_point begin = Clock::now();
         const GraphFound found = timed.run(g, given);
@@ -81,6 +86,9 @@ void runGraph(benchmark::State& state, GraphKernel kernel, GraphShape shape, uin
     if (prepared != nullptr) {
         kernel.release(prepared);
         state.counters["build_ns_per_edge"] = build_ns / edges;
+    }
+    if (heapCounted()) {
+        state.counters["peak_kib"] = peak_kib;
     }
     state.counters["edges"] = edges;
     state.counters["components"] = static_cast<double>(truth.components);

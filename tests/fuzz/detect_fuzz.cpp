@@ -1,6 +1,6 @@
 // libFuzzer target: every public function of the library against a
-// brute-force truth, on lists, function tables and mappings made from the
-// input.
+// brute-force truth, on lists, function tables, mappings and directed graphs
+// made from the input.
 // Build and run (CI does, for a short fixed time):
 //   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -Iinclude \
 //       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -257,19 +258,133 @@ void checkMapping(Bytes& bytes) {
     }
 }
 
+// A directed graph of up to 40 vertices whose rows the input gives, now and
+// then with a target outside [0, n) or offsets that go down: the three
+// graph functions either reject it with std::invalid_argument or answer
+// as the truth (who reaches whom) says.
+void checkGraph(Bytes& bytes) {
+    const size_t n = 1 + take(bytes, 1) % 40;
+    std::vector<int64_t> offsets(n + 1, 0);
+    std::vector<int32_t> targets;
+    bool sound = true;
+    for (size_t v = 0; v < n; v++) {
+        offsets[v] = static_cast<int64_t>(targets.size());
+        const uint32_t degree = take(bytes, 1) % 5;
+        for (uint32_t i = 0; i < degree; i++) {
+            const uint32_t raw = take(bytes, 1);
+            const int32_t w = raw == 255   ? -1
+                              : raw == 254 ? static_cast<int32_t>(n)
+                                           : static_cast<int32_t>(raw % n);
+            sound = sound && w >= 0 && static_cast<size_t>(w) < n;
+            targets.push_back(w);
+        }
+    }
+    offsets[n] = static_cast<int64_t>(targets.size());
+    if (n > 2 && offsets[2] > 0 && take(bytes, 1) == 253) {
+        offsets[2] = offsets[1] - 1; // offsets that go down
+        sound = false;
+    }
+    std::vector<int32_t> component(n);
+    if (!sound) {
+        int rejected = 0;
+        try {
+            cycle::findGraphCycle(offsets.data(), targets.data(), n);
+        } catch (const std::invalid_argument&) {
+            rejected++;
+        }
+        try {
+            cycle::topologicalOrder(offsets.data(), targets.data(), n);
+        } catch (const std::invalid_argument&) {
+            rejected++;
+        }
+        try {
+            cycle::stronglyConnected(offsets.data(), targets.data(), n, component.data());
+        } catch (const std::invalid_argument&) {
+            rejected++;
+        }
+        check(rejected == 3);
+        return;
+    }
+    auto row = [&](size_t v) {
+        return std::vector<int32_t>(targets.begin() + offsets[v], targets.begin() + offsets[v + 1]);
+    };
+    auto edge = [&](size_t u, size_t w) {
+        const std::vector<int32_t> r = row(u);
+        return std::find(r.begin(), r.end(), static_cast<int32_t>(w)) != r.end();
+    };
+    std::vector<std::vector<bool>> reach(n, std::vector<bool>(n, false));
+    bool acyclic = true;
+    for (size_t s = 0; s < n; s++) {
+        std::vector<int32_t> stack = row(s);
+        while (!stack.empty()) {
+            const size_t v = static_cast<size_t>(stack.back());
+            stack.pop_back();
+            if (!reach[s][v]) {
+                reach[s][v] = true;
+                const std::vector<int32_t> more = row(v);
+                stack.insert(stack.end(), more.begin(), more.end());
+            }
+        }
+        acyclic = acyclic && !reach[s][s];
+    }
+    auto isCycle = [&](const std::vector<int32_t>& cycle) {
+        std::vector<bool> seen(n, false);
+        for (size_t i = 0; i < cycle.size(); i++) {
+            const size_t u = static_cast<size_t>(cycle[i]);
+            if (u >= n || seen[u] || !edge(u, static_cast<size_t>(cycle[(i + 1) % cycle.size()]))) {
+                return false;
+            }
+            seen[u] = true;
+        }
+        return !cycle.empty();
+    };
+    const std::vector<int32_t> cycle = cycle::findGraphCycle(offsets.data(), targets.data(), n);
+    check(acyclic ? cycle.empty() : isCycle(cycle));
+    const cycle::Order<int32_t> order = cycle::topologicalOrder(offsets.data(), targets.data(), n);
+    if (acyclic) {
+        check(order.cycle.empty() && order.order.size() == n);
+        std::vector<size_t> position(n, n);
+        for (size_t i = 0; i < n; i++) {
+            check(position[static_cast<size_t>(order.order[i])] == n);
+            position[static_cast<size_t>(order.order[i])] = i;
+        }
+        for (size_t u = 0; u < n; u++) {
+            for (int32_t w : row(u)) {
+                check(position[u] < position[static_cast<size_t>(w)]);
+            }
+        }
+    } else {
+        check(order.order.empty() && isCycle(order.cycle));
+    }
+    const size_t count =
+        cycle::stronglyConnected(offsets.data(), targets.data(), n, component.data());
+    for (size_t u = 0; u < n; u++) {
+        check(static_cast<size_t>(component[u]) < count);
+        for (size_t w = 0; w < n; w++) {
+            check((component[u] == component[w]) == (u == w || (reach[u][w] && reach[w][u])));
+        }
+        for (int32_t w : row(u)) {
+            check(component[u] >= component[static_cast<size_t>(w)]);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bytes bytes{data, size, 0};
-    switch (take(bytes, 1) % 3) {
+    switch (take(bytes, 1) % 4) {
     case 0:
         checkList(bytes);
         break;
     case 1:
         checkPeriod(bytes);
         break;
-    default:
+    case 2:
         checkMapping(bytes);
+        break;
+    default:
+        checkGraph(bytes);
         break;
     }
     return 0;
