@@ -34,7 +34,7 @@ namespace cycle {
 //            an edge to the next and the last with one to the first ({v}
 //            for a self-loop). The same graph gives the same cycle.
 //   Calls:   first a depth-first search from vertex 0 that reads at most
-//            64 + E / 64 of the E edges; if it meets a cycle, every target
+//            E / 64 of the E edges; if it meets a cycle, every target
 //            is read once more, in order, to check it, and that is all.
 //            Else offsets are read twice and each edge twice more: once in
 //            order, to check and count, and once as Kahn's peel takes it;

@@ -38,11 +38,10 @@ auto withCounts(const char* who, const Offset* offsets, const Vertex* targets, s
     return answer(rows, counts.get());
 }
 
-// Before any count, a depth-first search from vertex 0 reads at most
-// QUICK_EDGES plus one edge in QUICK_SHARE: most graphs that have a cycle
-// show one within a few dozen edges, and on a graph that has none the
-// search costs a small share of the peel's time.
-constexpr size_t QUICK_EDGES = 64;
+// Before any count, a depth-first search from vertex 0 reads at most one
+// edge in QUICK_SHARE: most graphs that have a cycle show one within a few
+// dozen edges, and on a graph that has none the search costs a small share
+// of the peel's time.
 constexpr size_t QUICK_SHARE = 64;
 
 // The quick search's cycle, with every target checked, if it found one.
@@ -52,7 +51,7 @@ bool quickCycle(const char* who, const Rows<Vertex, Offset>& rows, Count* counts
     for (size_t v = 0; v < rows.n; v++) {
         counts[v] = 0;
     }
-    const size_t budget = QUICK_EDGES + (rows.begin(rows.n) - rows.begin(0)) / QUICK_SHARE;
+    const size_t budget = (rows.begin(rows.n) - rows.begin(0)) / QUICK_SHARE;
     if (searchForCycle<true>(rows, counts, budget, cycle) != CycleSearch::FOUND) {
         return false;
     }
