@@ -379,6 +379,44 @@ TEST(GraphTest, BadInputIsRejectedNamingTheVertexAndTheValue) {
               std::string::npos);
 }
 
+// A ring of 100 vertices, two edges a vertex, whose cycle the first search
+// meets at once, with one target turned bad at each position in turn: the
+// check of every target (a vector at a time, then one at a time) still
+// finds it.
+template <typename Vertex> void checkBadTargetAnywhere(Vertex bad) {
+    const size_t n = 100;
+    std::vector<int64_t> offsets;
+    std::vector<Vertex> targets;
+    for (size_t v = 0; v < n; v++) {
+        offsets.push_back(static_cast<int64_t>(targets.size()));
+        targets.push_back(static_cast<Vertex>((v + 1) % n));
+        targets.push_back(static_cast<Vertex>((v + 7) % n));
+    }
+    offsets.push_back(static_cast<int64_t>(targets.size()));
+    ASSERT_EQ(cycle::findGraphCycle(offsets.data(), targets.data(), n).size(), n);
+    for (size_t e = 0; e < targets.size(); e++) {
+        const Vertex kept = targets[e];
+        targets[e] = bad;
+        EXPECT_NE(rejection([&] {
+                      cycle::findGraphCycle(offsets.data(), targets.data(), n);
+                  }).find("vertex " + std::to_string(e / 2) + " has successor"),
+                  std::string::npos)
+            << "position " << e;
+        targets[e] = kept;
+    }
+}
+
+TEST(GraphTest, ABadTargetIsFoundWhereverItLies) {
+    checkBadTargetAnywhere<uint32_t>(100);
+    checkBadTargetAnywhere<uint32_t>(UINT32_MAX);
+    checkBadTargetAnywhere<int32_t>(-1);
+    checkBadTargetAnywhere<int32_t>(INT32_MIN);
+    checkBadTargetAnywhere<int64_t>(-5);
+    checkBadTargetAnywhere<uint8_t>(200);
+    checkBadTargetAnywhere<int8_t>(-128);
+    checkBadTargetAnywhere<uint16_t>(100);
+}
+
 // A chain of 2^20 vertices in shuffled order, with and without an edge back
 // to its head, answered on a thread whose stack is 64 KiB.
 struct DeepChain {
