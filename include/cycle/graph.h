@@ -34,8 +34,9 @@ namespace cycle {
 //            an edge to the next and the last with one to the first ({v}
 //            for a self-loop). The same graph gives the same cycle.
 //   Calls:   first a depth-first search from vertex 0 that reads at most
-//            E / 64 of the E edges; if it meets a cycle, every target
-//            is read once more, in order, to check it, and that is all.
+//            E / 16 of the E edges (E / 1,024 where the graph's arrays pass
+//            2 MiB); if it meets a cycle, every target is read once more, in
+//            order, to check it, and that is all.
 //            Else offsets are read twice and each edge twice more: once in
 //            order, to check and count, and once as Kahn's peel takes it;
 //            an edge the peel leaves (on or after a cycle) at most once more.
@@ -74,8 +75,9 @@ Order<Vertex> topologicalOrder(const Offset* offsets, const Vertex* targets, siz
 //            does after its first search; an edge the peel leaves (in or
 //            after a cycle) exactly once more.
 //   Memory:  4 + sizeof(Vertex) bytes a vertex (8 + sizeof(Vertex) from
-//            2^30 vertices or edges), and 32 bytes a vertex the peel
-//            leaves, at most, for Tarjan's search of them.
+//            2^30 vertices or edges), and at most 20 bytes a vertex the
+//            peel leaves (32 from 2^30), for Tarjan's path and stack, in
+//            std::vectors whose capacity may reach twice that.
 //   Threads: the caller's.
 //   Throws:  std::invalid_argument for bad input, std::bad_alloc; component
 //            is then unspecified.

@@ -111,32 +111,34 @@ constexpr size_t ENTER_AHEAD = 8;
 // in the stack of its component, and FINISHED - its component's number once
 // done; a peeled vertex holds FINISHED, so no comparison ever lowers a rank
 // through it.
-template <typename Count, typename Vertex, typename Offset>
-size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
+template <bool Ahead, typename Count, typename Vertex, typename Offset>
+size_t componentsOfLeftRows(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
     constexpr Count FINISHED = std::numeric_limits<Count>::max();
     const size_t n = rows.n;
     for (size_t v = 0; v < n; v++) {
         rank[v] = rank[v] == 0 ? FINISHED : 0;
     }
+    // 16 bytes a vertex on the path for a 32-bit Count, whose width every
+    // vertex number fits.
     struct Entered {
-        size_t vertex;
         size_t edge;
+        Count vertex;
         bool root;
     };
     std::vector<Entered> path;
-    std::vector<size_t> waiting;
+    std::vector<Count> waiting;
     Count index = 1;
     Count next_number = FINISHED - 1;
     auto enter = [&](size_t v) {
         rank[v] = index++;
         const size_t b = rows.begin(v);
         const size_t e = rows.end(v);
-        for (size_t i = b; i < e && i < b + ENTER_AHEAD; i++) {
+        for (size_t i = b; Ahead && i < e && i < b + ENTER_AHEAD; i++) {
             const size_t w = rows.target(i);
             prefetchLine(rank + w);
             prefetchLine(rows.offsets + w);
         }
-        path.push_back({v, b, true});
+        path.push_back({b, static_cast<Count>(v), true});
     };
     for (size_t start = 0; start < n; start++) {
         if (rank[start] != 0) {
@@ -144,19 +146,34 @@ size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* c
         }
         enter(start);
         while (!path.empty()) {
+            // The row's successors already entered, read in a tight loop
+            // that only lowers the vertex's rank, up to the first one not
+            // yet entered, which the search goes down into.
             Entered& top = path.back();
-            if (top.edge < rows.end(top.vertex)) {
-                const size_t w = rows.target(top.edge++);
-                if (rank[w] == 0) {
-                    enter(w);
-                } else if (rank[w] < rank[top.vertex]) {
-                    rank[top.vertex] = rank[w];
-                    top.root = false;
+            Count low = rank[top.vertex];
+            bool root = top.root;
+            size_t e = top.edge;
+            const size_t end = rows.end(top.vertex);
+            size_t w = 0;
+            for (; e < end; e++) {
+                w = rows.target(e);
+                const Count seen = rank[w];
+                if (seen == 0) {
+                    break;
                 }
+                if (seen < low) {
+                    low = seen;
+                    root = false;
+                }
+            }
+            rank[top.vertex] = low;
+            top.root = root;
+            if (e < end) {
+                top.edge = e + 1;
+                enter(w);
                 continue;
             }
-            const size_t v = top.vertex;
-            const bool root = top.root;
+            const Count v = top.vertex;
             path.pop_back();
             if (root) {
                 index--;
@@ -181,6 +198,15 @@ size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* c
         }
     }
     return static_cast<size_t>(FINISHED - 1 - next_number);
+}
+
+// The components as componentsOfLeftRows numbers them, asking ahead for the
+// state and offsets of the successors of a vertex just entered where the
+// graph lies beyond the near caches.
+template <typename Count, typename Vertex, typename Offset>
+size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
+    return liesFar<Count>(rows) ? componentsOfLeftRows<true>(rows, rank, component)
+                                : componentsOfLeftRows<false>(rows, rank, component);
 }
 
 } // namespace detail
