@@ -88,8 +88,12 @@ void igraphFree(void* built) {
     delete static_cast<igraph_t*>(built);
 }
 
+// igraph keeps what it learns of a graph (whether it is a DAG, among
+// others) with the graph; each call forgets it first, so that every round
+// does the work a first call does.
 GraphFound igraphTopo(const Graph&, const void* prepared) {
     const igraph_t* built = static_cast<const igraph_t*>(prepared);
+    igraph_invalidate_cache(built);
     igraph_bool_t dag = false;
     igraph_is_dag(built, &dag);
     if (!dag) {
@@ -104,6 +108,7 @@ GraphFound igraphTopo(const Graph&, const void* prepared) {
 
 GraphFound igraphScc(const Graph&, const void* prepared) {
     const igraph_t* built = static_cast<const igraph_t*>(prepared);
+    igraph_invalidate_cache(built);
     igraph_vector_int_t membership;
     igraph_vector_int_t sizes;
     igraph_vector_int_init(&membership, 0);
