@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The benchmark report against its own results: bench/plot, run on the
 committed bench/results, must give back the committed results.md, short.md
-and mapping.md byte for byte (a report edited by hand, or results committed
+mapping.md and graph.md byte for byte (a report edited by hand, or results committed
 without the report they give, fails here), and the tables must show every
 kernel the results hold, known to the report or not.
 
@@ -17,6 +17,7 @@ import unittest
 SOURCE = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 sys.path.insert(0, os.path.join(SOURCE, "bench"))
 
+from report import graphs  # noqa: E402
 from report.load import kernels_in, ordered  # noqa: E402
 
 
@@ -35,7 +36,7 @@ class Report(unittest.TestCase):
             subprocess.run([sys.executable, os.path.join(SOURCE, "bench", "plot"),
                             os.path.join(results, "results.json"), out],
                            env=env, check=True, stdout=subprocess.DEVNULL)
-            for name in ("results.md", "short.md", "mapping.md"):
+            for name in ("results.md", "short.md", "mapping.md", "graph.md"):
                 with open(os.path.join(results, name)) as f:
                     committed = f.read()
                 with open(os.path.join(out, name)) as f:
@@ -52,6 +53,13 @@ class Report(unittest.TestCase):
         self.assertEqual(kernels_in(results), ["traverse", "hascycle", "someday"])
         self.assertEqual(kernels_in(results, floors=False), ["hascycle", "someday"])
         self.assertEqual(ordered({"b", "z", "a"}, ["z"]), ["z", "a", "b"])
+
+    def test_graph_rows_below_their_floor_are_named(self):
+        rows = {"graph/toporder/random/1024": {"floor_ratio_hi": 0.5},
+                "graph/toporder/dag/1024": {"floor_ratio_hi": 0.98},
+                "graph/kahn/dag/1024": {"floor_ratio_hi": 3.1}}
+        self.assertEqual(graphs.below_floor(rows), ["graph/toporder/random/1024"])
+        self.assertEqual(graphs.kernels_of(rows), ["kahn", "toporder"])
 
 
 if __name__ == "__main__":
