@@ -1,5 +1,6 @@
 // Builds a list whose tail links back to its third item, and asks the library
-// where the cycle starts; then the period of x -> x^2 + 1 mod 255 from 3.
+// where the cycle starts; then the period of x -> x^2 + 1 mod 255 from 3, a
+// parent array's loop and a dependency graph's cycle.
 // Exits 0 only if every answer is right.
 #include <cycle/detect.h>
 
@@ -35,9 +36,15 @@ int main() {
                 loops.empty() ? -1 : loops[0].leader,
                 loops.empty() ? 0ull : static_cast<unsigned long long>(loops[0].length),
                 static_cast<unsigned long long>(summary.on_cycles));
+    // A build whose targets depend on each other: lib -> util -> log -> lib.
+    const unsigned offsets[5] = {0, 1, 2, 3, 4};
+    const unsigned targets[4] = {1, 2, 3, 1};
+    std::vector<unsigned> loop = cycle::findGraphCycle(offsets, targets, 4);
+    std::printf("graph cycle: %zu vertices from %u\n", loop.size(), loop.empty() ? 0u : loop[0]);
     bool right = found.entry == &items[2] && found.mu == 2 && found.lambda == 3;
     right = right && loops.size() == 1 && loops[0].leader == 1 && loops[0].length == 2 &&
             summary.on_cycles == 2;
+    right = right && loop == std::vector<unsigned>{1, 2, 3};
     right = right && period.entry == 101 && period.mu == 2 && period.lambda == 6 && !within;
     return right ? 0 : 1;
 }
