@@ -18,11 +18,7 @@ using BglGraph = boost::adjacency_list<boost::vecS, boost::vecS, boost::directed
 
 void* bglBuild(const Graph& g) {
     auto* built = new BglGraph(g.n);
-    for (uint64_t v = 0; v < g.n; v++) {
-        for (uint32_t e = g.offsets[v]; e < g.offsets[v + 1]; e++) {
-            boost::add_edge(v, g.targets[e], *built);
-        }
-    }
+    forEachEdge(g, [built](uint64_t u, uint32_t w) { boost::add_edge(u, w, *built); });
     return built;
 }
 
@@ -71,12 +67,10 @@ void* igraphBuild(const Graph& g) {
     igraph_vector_int_t edges;
     igraph_vector_int_init(&edges, static_cast<igraph_integer_t>(2 * g.edges()));
     igraph_integer_t i = 0;
-    for (uint64_t v = 0; v < g.n; v++) {
-        for (uint32_t e = g.offsets[v]; e < g.offsets[v + 1]; e++) {
-            VECTOR(edges)[i++] = static_cast<igraph_integer_t>(v);
-            VECTOR(edges)[i++] = g.targets[e];
-        }
-    }
+    forEachEdge(g, [&edges, &i](uint64_t u, uint32_t w) {
+        VECTOR(edges)[i++] = static_cast<igraph_integer_t>(u);
+        VECTOR(edges)[i++] = w;
+    });
     auto* built = new igraph_t;
     igraph_create(built, &edges, static_cast<igraph_integer_t>(g.n), IGRAPH_DIRECTED);
     igraph_vector_int_destroy(&edges);
@@ -137,11 +131,9 @@ namespace {
 void* lemonBuild(const Graph& g) {
     std::vector<std::pair<int, int>> arcs;
     arcs.reserve(g.edges());
-    for (uint64_t v = 0; v < g.n; v++) {
-        for (uint32_t e = g.offsets[v]; e < g.offsets[v + 1]; e++) {
-            arcs.push_back({static_cast<int>(v), static_cast<int>(g.targets[e])});
-        }
-    }
+    forEachEdge(g, [&arcs](uint64_t u, uint32_t w) {
+        arcs.push_back({static_cast<int>(u), static_cast<int>(w)});
+    });
     auto* built = new lemon::StaticDigraph;
     built->build(static_cast<int>(g.n), arcs.begin(), arcs.end());
     return built;

@@ -34,6 +34,15 @@ const char* graphShapeName(GraphShape shape);
 // graph is kept at a time).
 const Graph& graph(GraphShape shape, uint64_t n);
 
+// Calls visit(u, w) for every edge u -> w of g, row by row.
+template <typename Visit> void forEachEdge(const Graph& g, Visit visit) {
+    for (uint64_t u = 0; u < g.n; u++) {
+        for (uint32_t e = g.offsets[u]; e < g.offsets[u + 1]; e++) {
+            visit(u, g.targets[e]);
+        }
+    }
+}
+
 // Builds rows of n vertices from the edges (from[i], to[i]), in the order
 // they are given within each row.
 Graph rowsFromEdges(uint64_t n, const std::vector<uint32_t>& from, const std::vector<uint32_t>& to);

@@ -5,7 +5,7 @@ row is paired round by round with the edgegather floor; intervals are the
 import os
 
 from .load import cell, load_rows, machine, ordered
-from .plots import block, gnuplot
+from .plots import line, panels
 
 SIZES = [1 << 10, 1 << 14, 1 << 18, 1 << 22, 1 << 24]
 SHAPES = ["dag", "dag_back", "random", "rmat", "chain", "grid"]
@@ -139,37 +139,24 @@ def below_floor(rows):
 
 
 def plot(rows, out_png):
-    """ns an edge against n for every kernel, one panel per shape."""
+    """ns an edge against n for every kernel, one panel per shape; the
+    components' kernels dashed."""
     kernels = kernels_of(rows)
-    script = ["set terminal pngcairo size 1500,900 font ',10' noenhanced", f"set output '{out_png}'",
-              "set multiplot layout 2,3 title 'ns an edge against n (medians)'",
-              "set logscale xy", "set xlabel 'vertices (n)'", "set ylabel 'ns an edge'",
-              "set key top left font ',8'", "set grid",
-              "set xtics ('2^10' 1024, '2^14' 16384, '2^18' 262144, '2^22' 4194304, "
-              "'2^24' 16777216)"]
+    shown = []
     for shape in SHAPES:
-        series, plots = [], []
-        floors = [(n, r["floor_ns_per_edge"]) for n in SIZES
-                  for r in [next((row(rows, k, shape, n) for k in kernels
-                                  if row(rows, k, shape, n)), None)] if r]
-        if floors:
-            plots.append(f"'-' using 1:2 with linespoints lw 2 lc rgb '{COLOR['edgegather']}' "
-                         "title 'edgegather'")
-            series.append(block(floors))
-        for kernel in kernels:
-            points = [(n, r["ns_per_edge"]) for n in SIZES for r in [row(rows, kernel, shape, n)]
-                      if r]
-            if points:
-                dash = " dt 2" if kernel.endswith("_scc") or kernel in ("tarjan", "scc", "sccof") \
-                    else ""
-                plots.append(f"'-' using 1:2 with linespoints lw 2{dash} "
-                             f"lc rgb '{COLOR.get(kernel, 'gray40')}' title '{kernel}'")
-                series.append(block(points))
-        if plots:
-            script.append(f"set title '{shape}'\nplot " + ", ".join(plots))
-            script.append("".join(series).rstrip("\n"))
-    script.append("unset multiplot")
-    gnuplot("\n".join(script) + "\n")
+        lines = [line("edgegather", COLOR["edgegather"],
+                      [(n, r["floor_ns_per_edge"]) for n in SIZES
+                       for r in [next((row(rows, k, shape, n) for k in kernels
+                                       if row(rows, k, shape, n)), None)] if r])]
+        lines += [line(kernel, COLOR.get(kernel, "gray40"),
+                       [(n, r["ns_per_edge"]) for n in SIZES
+                        for r in [row(rows, kernel, shape, n)] if r],
+                       kernel.endswith("_scc") or kernel in ("tarjan", "scc", "sccof"))
+                  for kernel in kernels]
+        shown.append((shape, lines))
+    panels(out_png, "ns an edge against n (medians)", "vertices (n)", "ns an edge",
+           "'2^10' 1024, '2^14' 16384, '2^18' 262144, '2^22' 4194304, '2^24' 16777216", shown,
+           "set key top left font ',8'")
 
 
 def write(folder, out_dir):

@@ -5,7 +5,7 @@ floor; intervals are the 95% intervals of the median ratio."""
 import os
 
 from .load import cell, load_rows, machine, ordered
-from .plots import block, gnuplot
+from .plots import line, panels
 
 SIZES = [1 << 10, 1 << 14, 1 << 18, 1 << 22, 1 << 26]
 SHAPES = ["random", "permutation", "forest", "forest_loop", "chain"]
@@ -154,34 +154,18 @@ def targets(rows):
 def plot(rows, out_png):
     """ns an element against m for every kernel, one panel per shape."""
     kernels = kernels_of(rows)
-    script = ["set terminal pngcairo size 1500,900 font ',10' noenhanced", f"set output '{out_png}'",
-              "set multiplot layout 2,3 title 'ns an element against m (medians)'",
-              "set logscale xy", "set xlabel 'elements (m)'", "set ylabel 'ns an element'",
-              "set key top left", "set grid",
-              "set xtics ('2^10' 1024, '2^14' 16384, '2^18' 262144, '2^22' 4194304, "
-              "'2^26' 67108864)"]
+    shown = []
     for shape in SHAPES:
-        series, plots = [], []
-        points = [(m, r["floor_ns_per_element"]) for m in SIZES
-                  for r in [row(rows, "findcycles", shape, m)] if r]
-        if points:
-            plots.append(f"'-' using 1:2 with linespoints lw 2 lc rgb '{COLOR['gather']}' "
-                         "title 'gather'")
-            series.append(block(points))
-        for kernel in kernels:
-            name = kernel.split("/")[0]
-            points = [(m, r["ns_per_element"]) for m in SIZES
-                      for r in [row(rows, kernel, shape, m)] if r]
-            if points:
-                dash = " dt 2" if kernel.endswith("/t2") else ""
-                plots.append(f"'-' using 1:2 with linespoints lw 2{dash} lc rgb '{COLOR.get(name, 'gray40')}' "
-                             f"title '{kernel}'")
-                series.append(block(points))
-        if plots:
-            script.append(f"set title '{shape}'\nplot " + ", ".join(plots))
-            script.append("".join(series).rstrip("\n"))
-    script.append("unset multiplot")
-    gnuplot("\n".join(script) + "\n")
+        lines = [line("gather", COLOR["gather"],
+                      [(m, r["floor_ns_per_element"]) for m in SIZES
+                       for r in [row(rows, "findcycles", shape, m)] if r])]
+        lines += [line(kernel, COLOR.get(kernel.split("/")[0], "gray40"),
+                       [(m, r["ns_per_element"]) for m in SIZES
+                        for r in [row(rows, kernel, shape, m)] if r], kernel.endswith("/t2"))
+                  for kernel in kernels]
+        shown.append((shape, lines))
+    panels(out_png, "ns an element against m (medians)", "elements (m)", "ns an element",
+           "'2^10' 1024, '2^14' 16384, '2^18' 262144, '2^22' 4194304, '2^26' 67108864", shown)
 
 
 def write(folder, out_dir):
