@@ -170,8 +170,9 @@ template <typename Index> void checkMapping(const std::vector<Index>& next, unsi
         }
     }
 
-    std::vector<Index> end(m);
-    std::vector<Index> distance(m);
+    // Outputs that hold no answer beforehand: every element must be written.
+    std::vector<Index> end(m, std::numeric_limits<Index>::max());
+    std::vector<Index> distance(m, std::numeric_limits<Index>::max());
     cycle::MapSummary summary =
         cycle::traceAll(next.data(), m, end.data(), distance.data(), threads);
     uint64_t longest = 0;
@@ -237,20 +238,25 @@ TYPED_TEST(Mappings, MatchTheTextbookWalk) {
 }
 
 // Small mappings are walked one start at a time and larger ones with walks
-// in flight, the switch set by the bytes of the mapping's arrays: both
-// functions agree with the truth on both sides of each switch, for each
-// index type's own sizes. The chains and permutations there also take the
-// hand-off of a long path to the walks in flight.
+// in flight or in passes, the switches set by the bytes of the mapping's
+// arrays: both functions agree with the truth on both sides of each switch,
+// for each index type's own sizes. The chains and permutations past the
+// hand-off sizes also give up a long path: findCycles to the walks in
+// flight, traceAll to its passes from scratch.
 TYPED_TEST(Mappings, AgreeOnBothSidesOfTheSwitchToWalksInFlight) {
     using Index = TypeParam;
     std::mt19937_64 random(11);
     const uint64_t colour_most = cycle::detail::COLOUR_ONE_AT_A_TIME_BYTES / (sizeof(Index) + 1);
+    const uint64_t colour_kept = cycle::detail::HAND_OFF_BYTES / (sizeof(Index) + 1);
     const uint64_t trace_most = cycle::detail::TRACE_ONE_AT_A_TIME_BYTES / (4 * sizeof(Index));
+    const uint64_t trace_kept = cycle::detail::TRACE_HAND_OFF_BYTES / (4 * sizeof(Index));
     ASSERT_TRUE(cycle::detail::colourOneAtATime<Index>(colour_most));
     ASSERT_FALSE(cycle::detail::colourOneAtATime<Index>(colour_most + 1));
     ASSERT_TRUE(cycle::detail::traceOneAtATime<Index>(trace_most));
     ASSERT_FALSE(cycle::detail::traceOneAtATime<Index>(trace_most + 1));
-    for (uint64_t m : {trace_most, trace_most + 1, colour_most, colour_most + 1}) {
+    ASSERT_LT(trace_kept, trace_most);
+    for (uint64_t m : {colour_kept, colour_kept + 1, trace_kept, trace_kept + 1, trace_most,
+                       trace_most + 1, colour_most, colour_most + 1}) {
         for (Shape shape : {RANDOM, PERMUTATION, CHAIN, MIXED}) {
             if (m > trace_most + 1 && (shape == PERMUTATION || shape == MIXED)) {
                 continue;
@@ -265,11 +271,13 @@ TYPED_TEST(Mappings, AgreeOnBothSidesOfTheSwitchToWalksInFlight) {
 
 // Long paths one start at a time: within the L1 a path past the walk's
 // buffer is marked done by a second walk and its cycle gone round; past
-// it, findCycles hands a long path to the walks in flight, late or early,
-// while traceAll walks it on its stack. A chain ending in a cycle, through
-// the last elements behind self-loops and short trees, takes each turn.
+// it, findCycles hands a long path to the walks in flight, late or early.
+// traceAll walks it on its stack, or past its own hand-off size (200,000
+// elements) runs its passes over outputs it has half written. A chain
+// ending in a cycle, through the last elements behind self-loops and short
+// trees, takes each turn.
 TEST(Mappings, WalkLongPathsLateAndEarly) {
-    for (uint64_t m : {uint64_t{3000}, uint64_t{6000}, uint64_t{60000}}) {
+    for (uint64_t m : {uint64_t{3000}, uint64_t{6000}, uint64_t{60000}, uint64_t{200000}}) {
         for (uint64_t chained : {m / 20, m / 2, m}) {
             std::vector<uint32_t> next(m);
             for (uint64_t i = 0; i < m - chained; i++) {

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace cycle {
@@ -67,12 +68,13 @@ std::vector<Loop<Index>> findCyclesOf(Index m, F f, unsigned threads = 1) {
 //            path (0 for a root and on a cycle); either output may be
 //            nullptr. The summary counts the cycles, the elements on them,
 //            the roots and the largest distance.
-//   Calls:   reads each entry of next twice under 2 MiB of arrays (walked one
-//            start at a time), else about four times, in orders known ahead,
-//            and each element on a cycle once more.
+//   Calls:   reads each entry of next once under 4 MiB of arrays (walked one
+//            start at a time); else, or past 2 MiB once a path passes 1,024
+//            elements, about four times more, in orders known ahead, and
+//            each element on a cycle once more.
 //   Memory:  one Index an element, and the outputs' own size for each one
 //            left out.
-//   Threads: one under 2 MiB of arrays and below 2^21 elements; else at most
+//   Threads: one below 2^21 elements; else at most
 //            min(threads, m / 2^20) in the in-degrees, the cycles' segments
 //            (32 at least a thread) and their labels; the peel and the pass
 //            back take one.
@@ -91,9 +93,10 @@ MapSummary traceAll(const Index* next, size_t m, detail::Same<Index>* end,
         own_distance.resize(m);
         distance = own_distance.data();
     }
-    std::vector<Index> queue(m);
+    // Scratch every path writes before it reads: left uninitialised.
+    const std::unique_ptr<Index[]> queue(new Index[m]);
     threads = detail::threadsFor(threads, m, detail::ELEMENTS_PER_THREAD);
-    return detail::traceTable(next, m, end, distance, queue.data(), threads);
+    return detail::traceTable(next, m, end, distance, queue.get(), threads);
 }
 
 } // namespace cycle

@@ -1,29 +1,28 @@
 // The mapping functions one start at a time, as the textbook has them, with
 // no bookkeeping beyond the outputs. A step costs a few cycles while the
-// arrays are near the core; the walks in flight of colouring.h and
-// trace.h, built to overlap misses, cost more than they save there, and
-// win only on long paths, which are chains of dependent misses. So a
-// mapping is walked one start at a time up to a size, and handed to the
-// walks in flight when a path grows long once the arrays are past the L1.
-// As measured on AMD Zen 5 (L1 48 KiB, L2 1 MiB a core), for 32-bit
-// tables: findCycles one start at a time 2x to 3x faster than the walks in
-// flight at 2^10 to 2^14 elements on random mappings and forests, still
-// 1.1x to 1.2x at 2^19, even at 2^20, behind from 2^21; on permutations
-// and chains the walks in flight 1.3x faster than the textbook from 2^14,
-// the arrays past the L1, and 1.5x slower below. traceAll one start at a
-// time ahead up to 2^16 on every shape but permutations, and on forests
-// up to 2^19.
+// arrays are near the core; the walks in flight of colouring.h and the
+// passes of trace.h, built to overlap misses, cost more than they save
+// there, and win only on long paths, which are chains of dependent misses.
+// So a mapping is walked one start at a time up to a size, and a long path
+// gives up the walk once the arrays are past a smaller size. As measured
+// on AMD Zen 5 (L1 48 KiB, L2 1 MiB a core), for 32-bit tables:
+// findCycles one start at a time 2x to 3x faster than the walks in flight
+// at 2^10 to 2^14 elements on random mappings and forests, still 1.1x to
+// 1.2x at 2^19, even at 2^20, behind from 2^21; on a 2^14 permutation
+// (80 KiB) the walks in flight 1.7x faster than the walk whose long paths
+// are walked twice over. traceAll one start at a time 1.2x to 1.7x faster
+// than its passes at 2^14 on every shape, and at 2^18 on forests; the
+// passes 2.6x faster on a 2^18 permutation.
 //
 // Costs: findCycles reads each entry at most twice (once to walk it, and
 // once more where a path outgrew its buffer, to mark it or go round its
 // cycle), in one byte an element and a path of LONG_PATH elements (8 KiB)
-// on the stack; a path
-// that grows longer hands the rest to the walks in flight, whose two reads
-// of each element come after the at most 1,024 the walk made. traceAll
-// reads each entry twice (once on the way out, once on the way back), with
-// the queue's Index an element as its stack: its passes lose to the
-// textbook on chains and permutations as well in that range (1.2x to 1.7x
-// at 2^14), so a long path does not hand over. Neither starts a thread.
+// on the stack; a path that grows longer past HAND_OFF_BYTES hands the rest
+// to the walks in flight, whose two reads of each element come after the
+// at most 1,024 the walk made. traceAll reads each entry once, with the
+// queue's Index an element as its stack; a path that grows longer past
+// TRACE_HAND_OFF_BYTES leaves the outputs to the passes, whose reads come
+// after at most one of each entry. Neither starts a thread.
 #ifndef CYCLE_DETAIL_ONE_AT_A_TIME_H
 #define CYCLE_DETAIL_ONE_AT_A_TIME_H
 
@@ -43,13 +42,22 @@ namespace detail {
 // at a time (findCycles: the table and a colour byte an element; traceAll:
 // the table, both outputs and the stack).
 constexpr uint64_t COLOUR_ONE_AT_A_TIME_BYTES = uint64_t{4} << 20;
-constexpr uint64_t TRACE_ONE_AT_A_TIME_BYTES = uint64_t{2} << 20;
+constexpr uint64_t TRACE_ONE_AT_A_TIME_BYTES = uint64_t{4} << 20;
 
-// The bytes past which a long path is handed to the walks in flight: about
-// the L1, within which the textbook's dependent loads cost as little as the
-// walks' bookkeeping (at 2^14 32-bit elements, 80 KiB, a chain measured
-// 1.13x the textbook's time handed over).
-constexpr uint64_t HAND_OFF_BYTES = uint64_t{128} << 10;
+// The bytes past which traceAll gives up on a path that grows long, and
+// runs its passes from scratch: there a long path is a chain of L2 misses
+// that the passes overlap (at 2^18 32-bit elements, 4 MiB, a permutation
+// measured 2.6x the passes' time walked one start at a time), while
+// forests and random mappings, whose paths stay short, are walked faster
+// one start at a time.
+constexpr uint64_t TRACE_HAND_OFF_BYTES = uint64_t{2} << 20;
+
+// The bytes past which findCycles hands a long path to the walks in
+// flight: about the L1, within which the dependent loads of a path walked
+// twice cost as little as the walks' bookkeeping (at 2^14 32-bit elements,
+// 80 KiB, permutations and chains measured 1.9x to 2.0x the textbook's time
+// kept, 0.8x to 1.1x handed over).
+constexpr uint64_t HAND_OFF_BYTES = uint64_t{64} << 10;
 
 // A path this long is a long path.
 constexpr uint64_t LONG_PATH = 1024;
@@ -151,48 +159,72 @@ uint64_t colourEachStart(const Map& map, uint8_t* colours, uint64_t m, Sink& fou
 // The textbook full answer: from each start not yet known, push the path on
 // stack until it ends, meets a known element, or meets itself, which closes
 // a cycle whose elements take its leader as end; then give every element on
-// the stack its successor's end and distance plus one on the way back.
-// While it works, distance holds UNKNOWN for every element not yet known,
-// and end the stack position of each element on the stack, UNKNOWN for the
-// others not yet reached.
+// the stack its end and distance on the way back. Each element's successor
+// is the one above it on the stack, so the way back carries the end and the
+// distance along and reads nothing: one read of next an element. While it
+// works, distance holds UNKNOWN for every element not yet reached and
+// ON_STACK for those on the stack; no distance reaches either, as m is
+// small here (traceOneAtATime). With hand_off, gives up (false) once a
+// path grows past LONG_PATH, the outputs then unspecified; true once done,
+// with totals filled in.
 template <typename Index>
-MapSummary traceEachStart(const Index* next, uint64_t m, Index* end, Index* distance,
-                          Index* stack) {
+bool traceEachStart(const Index* next, uint64_t m, Index* end, Index* distance, Index* stack,
+                    bool hand_off, MapSummary& totals) {
     constexpr Index UNKNOWN = std::numeric_limits<Index>::max();
-    std::fill(end, end + m, UNKNOWN);
+    constexpr Index ON_STACK = UNKNOWN - 1;
+    const uint64_t longest_path = hand_off ? LONG_PATH : m;
     std::fill(distance, distance + m, UNKNOWN);
-    MapSummary totals{0, 0, 0, 0};
+    totals = MapSummary{0, 0, 0, 0};
     for (uint64_t start = 0; start < m; start++) {
         if (distance[start] != UNKNOWN) {
             continue;
         }
         uint64_t depth = 0;
         uint64_t x = start;
-        while (x != m && distance[x] == UNKNOWN && end[x] == UNKNOWN) {
-            end[x] = static_cast<Index>(depth);
+        while (x != m && distance[x] == UNKNOWN) {
+            if (CYCLE_RARELY(depth == longest_path)) {
+                return false;
+            }
+            distance[x] = ON_STACK;
             stack[depth++] = static_cast<Index>(x);
             x = elementOf(next[x], m);
         }
-        uint64_t left = depth;
-        if (x != m && distance[x] == UNKNOWN) {
-            left = static_cast<uint64_t>(end[x]);
-            Index least = stack[left];
-            for (uint64_t i = left; i < depth; i++) {
-                least = std::min(least, stack[i]);
-            }
+        Index carried_end;
+        Index carried_distance;
+        if (x == m) {
+            carried_end = stack[--depth];
+            carried_distance = Index{0};
+            end[static_cast<uint64_t>(carried_end)] = carried_end;
+            distance[static_cast<uint64_t>(carried_end)] = Index{0};
+            totals.roots++;
+        } else if (distance[x] == ON_STACK) {
+            uint64_t left = depth;
+            Index least = static_cast<Index>(x);
+            do {
+                left--;
+                least = std::min(least, stack[left]);
+            } while (static_cast<uint64_t>(stack[left]) != x);
             for (uint64_t i = left; i < depth; i++) {
                 end[static_cast<uint64_t>(stack[i])] = least;
                 distance[static_cast<uint64_t>(stack[i])] = Index{0};
             }
             totals.cycles++;
             totals.on_cycles += depth - left;
+            depth = left;
+            carried_end = least;
+            carried_distance = Index{0};
+        } else {
+            carried_end = end[x];
+            carried_distance = distance[x];
         }
-        while (left > 0) {
-            const uint64_t y = static_cast<uint64_t>(stack[--left]);
-            takeSuccessors(y, elementOf(next[y], m), m, end, distance, totals);
+        for (uint64_t i = depth; i-- > 0;) {
+            carried_distance++;
+            end[static_cast<uint64_t>(stack[i])] = carried_end;
+            distance[static_cast<uint64_t>(stack[i])] = carried_distance;
         }
+        totals.longest = std::max(totals.longest, static_cast<uint64_t>(carried_distance));
     }
-    return totals;
+    return true;
 }
 
 } // namespace detail

@@ -287,8 +287,11 @@ MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distanc
 template <typename Index>
 MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
                       unsigned threads) {
-    if (traceOneAtATime<Index>(m)) {
-        return traceEachStart(next, m, end, distance, queue);
+    MapSummary totals{0, 0, 0, 0};
+    if (traceOneAtATime<Index>(m) &&
+        traceEachStart(next, m, end, distance, queue, traceBytes<Index>(m) > TRACE_HAND_OFF_BYTES,
+                       totals)) {
+        return totals;
     }
     return tracePasses(next, m, end, distance, queue, threads);
 }
