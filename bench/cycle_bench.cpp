@@ -11,8 +11,10 @@
 // adds /manual_time (or /iterations:1 when sampling to a target).
 //
 // Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
-// every row until its ratio's 95% interval is that tight, and
-// --ci_max_time=<seconds> (default 10) caps the time one row may take.
+// every row until its ratio's 95% interval is that tight,
+// --ci_max_time=<seconds> (default 10) caps the time one row may take, and
+// --progress=<stage> reports, under that name, how far the run has come on
+// standard error every few seconds.
 #include "rounds.h"
 #include "rows.h"
 
@@ -22,17 +24,27 @@
 #include <cstring>
 #include <err.h>
 #include <new>
+#include <string>
 
 namespace {
 
-// Takes --ci_target and --ci_max_time out of argv, setting the sampling plan;
-// exits with a message if a value is not a number in range.
-void takeSamplingFlags(int& argc, char** argv) {
+// Takes --ci_target, --ci_max_time and --progress out of argv, setting the
+// sampling plan and stage; notes --benchmark_repetitions in repetitions,
+// leaving it to Google Benchmark. Exits with a message if a value is not a
+// number in range.
+void takeOwnFlags(int& argc, char** argv, std::string& stage, int& repetitions) {
     sampling_plan = {0, 10};
     int kept = 1;
     for (int i = 1; i < argc; i++) {
         double* value = nullptr;
         const char* text = nullptr;
+        if (std::strncmp(argv[i], "--benchmark_repetitions=", 24) == 0) {
+            repetitions = std::atoi(argv[i] + 24);
+        }
+        if (std::strncmp(argv[i], "--progress=", 11) == 0) {
+            stage = argv[i] + 11;
+            continue;
+        }
         if (std::strncmp(argv[i], "--ci_target=", 12) == 0) {
             value = &sampling_plan.ci_target;
             text = argv[i] + 12;
@@ -56,7 +68,9 @@ void takeSamplingFlags(int& argc, char** argv) {
 
 int main(int argc, char** argv) {
     std::set_new_handler([] { errx(1, "out of memory"); });
-    takeSamplingFlags(argc, argv);
+    std::string stage;
+    int repetitions = 1;
+    takeOwnFlags(argc, argv, stage, repetitions);
     registerListRows();
     registerManyRows();
     registerShortRows();
@@ -66,6 +80,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
+    }
+    if (!stage.empty() && !startProgress(stage, benchmark::GetBenchmarkFilter(), repetitions)) {
+        errx(1, "--benchmark_filter: not a regular expression");
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

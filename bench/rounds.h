@@ -8,6 +8,7 @@
 #define CYCLE_BENCH_ROUNDS_H
 
 #include "intervals.h"
+#include "progress.h"
 
 #include <benchmark/benchmark.h>
 
@@ -137,12 +138,18 @@ inline auto everyRound(double nodes) {
 
 // Registers a row under name, run by run with the arguments given, timed as
 // the sampling plan says (manual time; one iteration when sampling to a
-// target).
+// target), each run counted for the progress report.
 template <typename Run, typename... Args>
 void registerRow(const std::string& name, Run run, Args... args) {
-    benchmark::internal::Benchmark* row = benchmark::RegisterBenchmark(name.c_str(), run, args...);
+    const bool sampled = sampling_plan.ci_target > 0;
+    const size_t counted = progressRow(name + (sampled ? "/iterations:1" : "") + "/manual_time");
+    benchmark::internal::Benchmark* row =
+        benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
+            run(state, args...);
+            noteRowRun(counted, static_cast<int64_t>(state.max_iterations));
+        });
     row->UseManualTime()->Unit(benchmark::kMicrosecond);
-    if (sampling_plan.ci_target > 0) {
+    if (sampled) {
         row->Iterations(1);
     }
 }
