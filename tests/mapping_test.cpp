@@ -292,6 +292,44 @@ TEST(Mappings, WalkLongPathsLateAndEarly) {
     }
 }
 
+// Below the hand-off size each long path takes a colour of its own, done
+// once its walk ends; a mapping with more long paths than there are colours
+// runs them out, and one pass turns them all to DONE. 300 chains of 1,100
+// elements, in turn ending at a root, closing on their first element, or
+// running into the previous chain (past the 252 colours, into the chain that
+// had the same colour), walked one start at a time as below the hand-off,
+// agree with the truth.
+TEST(Mappings, ManyLongPathsRunTheColoursOut) {
+    const uint64_t COLOURS = 252;
+    const uint64_t chains = 300;
+    const uint64_t length = cycle::detail::LONG_PATH + 76;
+    const uint64_t m = chains * length;
+    std::vector<uint32_t> next(m);
+    for (uint64_t c = 0; c < chains; c++) {
+        const uint64_t first = c * length;
+        for (uint64_t i = first; i + 1 < first + length; i++) {
+            next[i] = static_cast<uint32_t>(i + 1);
+        }
+        // Past the colours, a chain runs into the one that had its colour.
+        const uint64_t into = c >= COLOURS ? first - COLOURS * length : first - 7;
+        next[first + length - 1] = static_cast<uint32_t>(c % 3 == 0   ? m
+                                                         : c % 3 == 1 ? first
+                                                                      : into);
+    }
+    const Truth truth = textbook(next);
+    std::vector<uint8_t> colours(m, cycle::detail::UNSEEN);
+    std::vector<cycle::Loop<uint32_t>> loops;
+    cycle::detail::LoopSink<uint32_t> sink{loops, nullptr, {}, 0};
+    cycle::detail::TableMap<uint32_t> map{next.data(), m};
+    ASSERT_EQ(cycle::detail::colourEachStart(map, colours.data(), m, sink, false), m);
+    cycle::detail::byLeader(loops);
+    ASSERT_EQ(loops.size(), truth.loops.size());
+    for (size_t i = 0; i < loops.size(); i++) {
+        EXPECT_EQ(loops[i].leader, truth.loops[i].first);
+        EXPECT_EQ(loops[i].length, truth.loops[i].second);
+    }
+}
+
 // Past two blocks of 2^20 elements the work splits over threads: every
 // shape agrees with the truth on two and three threads, whether a thread's
 // walks keep meeting the other's (random, permutation, chain: its walks are

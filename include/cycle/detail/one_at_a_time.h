@@ -8,18 +8,18 @@
 // on AMD Zen 5 (L1 48 KiB, L2 1 MiB a core), for 32-bit tables:
 // findCycles one start at a time 2x to 3x faster than the walks in flight
 // at 2^10 to 2^14 elements on random mappings and forests, still 1.1x to
-// 1.2x at 2^19, even at 2^20, behind from 2^21; on a 2^14 permutation
-// (80 KiB) the walks in flight 1.7x faster than the walk whose long paths
-// are walked twice over. traceAll one start at a time 1.2x to 1.7x faster
+// 1.2x at 2^19, even at 2^20, behind from 2^21; on permutations and chains
+// the walks in flight level with the walk at 2^14 (80 KiB), 3.5x to 6x
+// faster at 2^16 and 2^17. traceAll one start at a time 1.2x to 1.7x faster
 // than its passes at 2^14 on every shape, and at 2^18 on forests; the
 // passes 2.6x faster on a 2^18 permutation.
 //
 // Costs: findCycles reads each entry at most twice (once to walk it, and
-// once more where a path outgrew its buffer, to mark it or go round its
-// cycle), in one byte an element and a path of LONG_PATH elements (8 KiB)
-// on the stack; a path that grows longer past HAND_OFF_BYTES hands the rest
-// to the walks in flight, whose two reads of each element come after the
-// at most 1,024 the walk made. traceAll reads each entry once, with the
+// once more to go round a cycle that a path past its buffer entered away
+// from its start), in one byte an element and a path of LONG_PATH elements
+// (8 KiB) on the stack; a path that grows longer past HAND_OFF_BYTES
+// hands the rest to the walks in flight, whose two reads of each element
+// come after the at most 1,024 the walk made. traceAll reads each entry once, with the
 // queue's Index an element as its stack; a path that grows longer past
 // TRACE_HAND_OFF_BYTES leaves the outputs to the passes, whose reads come
 // after at most one of each entry. Neither starts a thread.
@@ -53,10 +53,10 @@ constexpr uint64_t TRACE_ONE_AT_A_TIME_BYTES = uint64_t{4} << 20;
 constexpr uint64_t TRACE_HAND_OFF_BYTES = uint64_t{2} << 20;
 
 // The bytes past which findCycles hands a long path to the walks in
-// flight: about the L1, within which the dependent loads of a path walked
-// twice cost as little as the walks' bookkeeping (at 2^14 32-bit elements,
-// 80 KiB, permutations and chains measured 1.9x to 2.0x the textbook's time
-// kept, 0.8x to 1.1x handed over).
+// flight: about the L1, within which a path's dependent loads cost as
+// little as the walks' bookkeeping. Below it a long path takes a colour of
+// its own rather than being walked again to be marked (at 2^13 32-bit
+// elements, 40 KiB, permutations and chains measured 1.4x faster so).
 constexpr uint64_t HAND_OFF_BYTES = uint64_t{64} << 10;
 
 // A path this long is a long path.
@@ -81,15 +81,26 @@ template <typename Index> constexpr bool traceOneAtATime(uint64_t m) {
 }
 
 // The textbook colouring: from each unseen start, mark the path ON_PATH
-// until it ends, meets a DONE element, or meets itself, which closes a
-// cycle, gone round once to count it and find its leader; then mark the
-// path DONE. colours must hold UNSEEN for every element. With hand_off,
-// returns the start whose path grew past LONG_PATH, with its elements UNSEEN
-// again (held in path, without calling map again) and every element DONE or
-// UNSEEN, as colourInFlight takes them; otherwise m.
+// until it ends, meets a done element, or meets itself, which closes a
+// cycle, found on the path when it fits the buffer; then mark the path DONE.
+// colours must hold UNSEEN for every element. With hand_off, returns the
+// start whose path grew past LONG_PATH, with its elements UNSEEN again (held
+// in path, without calling map again) and every element DONE or UNSEEN, as
+// colourInFlight takes them; otherwise m.
+//
+// Without hand_off, a path that outgrows the buffer is marked with a colour
+// of its own from there on (its first LONG_PATH elements recoloured from the
+// buffer), and is done once its walk ends: the colours below the next one
+// to be given out are done. So it is walked once, not walked again to be
+// marked, and its cycle, when it closes on its start (on a permutation,
+// always), is known from the walk: every element below start is seen by
+// then, so start is the least. A cycle entered elsewhere is gone round once.
+// When the colours run out, one pass turns them all to DONE.
 template <typename Map, typename Sink>
 uint64_t colourEachStart(const Map& map, uint8_t* colours, uint64_t m, Sink& found, bool hand_off) {
     constexpr uint8_t ON_PATH = 1;
+    constexpr uint8_t FIRST_LONG = 2;
+    uint8_t next_long = FIRST_LONG;
     uint64_t path[LONG_PATH];
     for (uint64_t start = 0; start < m; start++) {
         if (colours[start] != UNSEEN) {
@@ -97,7 +108,8 @@ uint64_t colourEachStart(const Map& map, uint8_t* colours, uint64_t m, Sink& fou
         }
         uint64_t x = start;
         uint64_t length = 0;
-        bool long_path = false;
+        uint64_t walked = 0;
+        uint8_t mark = ON_PATH;
         while (x != m && colours[x] == UNSEEN) {
             if (CYCLE_RARELY(length == LONG_PATH)) {
                 if (hand_off) {
@@ -107,49 +119,60 @@ uint64_t colourEachStart(const Map& map, uint8_t* colours, uint64_t m, Sink& fou
                     found.flush();
                     return start;
                 }
-                long_path = true;
+                if (mark == ON_PATH) {
+                    if (next_long == DEFERRED) {
+                        for (uint64_t i = 0; i < m; i++) {
+                            colours[i] = colours[i] >= FIRST_LONG ? DONE : colours[i];
+                        }
+                        next_long = FIRST_LONG;
+                    }
+                    mark = next_long;
+                    for (uint64_t i = 0; i < LONG_PATH; i++) {
+                        colours[path[i]] = mark;
+                    }
+                }
+                walked += length;
                 length = 0;
             }
             path[length++] = x;
-            colours[x] = ON_PATH;
+            colours[x] = mark;
             x = map(x);
         }
-        if (x != m && colours[x] == ON_PATH) {
-            // A cycle from x: found on the path when it fits the buffer (the
-            // textbook's way, loads that do not wait on each other), else
-            // gone round once.
-            uint64_t size = 0;
-            uint64_t least = x;
-            if (!long_path) {
-                uint64_t first = length;
-                do {
-                    first--;
-                    least = path[first] < least ? path[first] : least;
-                    colours[path[first]] = DONE;
-                } while (path[first] != x);
-                size = length - first;
-                length = first;
-            } else {
-                uint64_t around = x;
-                do {
-                    colours[around] = DONE;
-                    least = around < least ? around : least;
-                    size++;
-                    around = map(around);
-                } while (around != x);
+        walked += length;
+        if (mark != ON_PATH) {
+            if (x != m && colours[x] == mark) {
+                uint64_t size = walked;
+                uint64_t least = start;
+                if (x != start) {
+                    size = 0;
+                    least = x;
+                    uint64_t around = x;
+                    do {
+                        least = around < least ? around : least;
+                        size++;
+                        around = map(around);
+                    } while (around != x);
+                }
+                found.add(least, size);
             }
-            found.add(least, size);
+            next_long++;
+            continue;
         }
-        if (long_path) {
-            // Past the buffer: the path is marked on a second walk, which
-            // stops at the cycle's elements, already DONE.
-            for (uint64_t y = start; y != m && colours[y] == ON_PATH; y = map(y)) {
-                colours[y] = DONE;
-            }
-        } else {
-            for (uint64_t i = 0; i < length; i++) {
-                colours[path[i]] = DONE;
-            }
+        if (x != m && colours[x] == ON_PATH) {
+            // A cycle from x, found on the path (the textbook's way, loads
+            // that do not wait on each other).
+            uint64_t least = x;
+            uint64_t first = length;
+            do {
+                first--;
+                least = path[first] < least ? path[first] : least;
+                colours[path[first]] = DONE;
+            } while (path[first] != x);
+            found.add(least, length - first);
+            length = first;
+        }
+        for (uint64_t i = 0; i < length; i++) {
+            colours[path[i]] = DONE;
         }
     }
     found.flush();
