@@ -31,6 +31,14 @@ template <typename Counts> static int hareInline(BenchList list, Counts& counts)
     template int64_t name(ShortLists&, StepCounts&);
 
 SHORT_KERNEL(shortTraverse, traverse(list, c))
+SHORT_KERNEL(shortWalkAt0By1, (walkPlaced<0, 1>(list, c)))
+SHORT_KERNEL(shortWalkAt16By1, (walkPlaced<16, 1>(list, c)))
+SHORT_KERNEL(shortWalkAt32By1, (walkPlaced<32, 1>(list, c)))
+SHORT_KERNEL(shortWalkAt48By1, (walkPlaced<48, 1>(list, c)))
+SHORT_KERNEL(shortWalkAt0By2, (walkPlaced<0, 2>(list, c)))
+SHORT_KERNEL(shortWalkAt16By2, (walkPlaced<16, 2>(list, c)))
+SHORT_KERNEL(shortWalkAt32By2, (walkPlaced<32, 2>(list, c)))
+SHORT_KERNEL(shortWalkAt48By2, (walkPlaced<48, 2>(list, c)))
 SHORT_KERNEL(shortWalk, walk(list, c))
 SHORT_KERNEL(shortHare, hareInline(list, c))
 SHORT_KERNEL(shortBrent, cycle::detail::brentWalk(static_cast<const Node*>(list.head), next, c))
@@ -68,3 +76,9 @@ const ShortKernel SHORT_KERNELS[] = {
     {"each", shortEach, shortEach, false},
 };
 const size_t SHORT_KERNEL_COUNT = sizeof(SHORT_KERNELS) / sizeof(SHORT_KERNELS[0]);
+
+int64_t (*const SHORT_WALK_FLOORS[])(ShortLists&, NoCounts&) = {
+    shortWalkAt0By1, shortWalkAt16By1, shortWalkAt32By1, shortWalkAt48By1,
+    shortWalkAt0By2, shortWalkAt16By2, shortWalkAt32By2, shortWalkAt48By2,
+};
+const size_t SHORT_WALK_FLOOR_COUNT = sizeof(SHORT_WALK_FLOORS) / sizeof(SHORT_WALK_FLOORS[0]);

@@ -24,6 +24,12 @@ template <typename Counts> int64_t shortHascycleFnptr(ShortLists& lists, Counts&
 template <typename Counts> int64_t shortFindcycle(ShortLists& lists, Counts& counts);
 template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts);
 
+// The walks to nullptr whose fastest, round by round, is the short rows'
+// walk floor (walkPlaced in list_walks.h): each placement, one node a turn
+// and two.
+extern int64_t (*const SHORT_WALK_FLOORS[])(ShortLists& lists, NoCounts& counts);
+extern const size_t SHORT_WALK_FLOOR_COUNT;
+
 // A kernel of the short-list rows: it checks every list of a row in turn and
 // returns how many it called cyclic.
 struct ShortKernel {

@@ -84,7 +84,7 @@ TEST_P(ShortRows, LinkListsInTheirShape) {
 
 // Every short kernel, plain and counting, calls every list what it is; each
 // but the hare, whose look at a list's first links counts nothing, moves
-// along every node at least once.
+// along every node at least once. So do the walks of the walk floor.
 TEST_P(ShortRows, EveryKernelGivesEveryVerdict) {
     const ShortCase c = GetParam();
     ShortLists lists =
@@ -103,6 +103,14 @@ TEST_P(ShortRows, EveryKernelGivesEveryVerdict) {
                 nodes += length;
             }
             EXPECT_GE(counts.moves, nodes) << SHORT_KERNELS[i].name << ": fewer moves than nodes";
+        }
+    }
+    // The walks the walk floor is the fastest of end on every linear list,
+    // odd lengths under two steps a turn included.
+    if (shortShapeLinear(c.shape)) {
+        for (size_t i = 0; i < SHORT_WALK_FLOOR_COUNT; i++) {
+            NoCounts none;
+            EXPECT_EQ(SHORT_WALK_FLOORS[i](lists, none), lists.cyclic) << "walk floor " << i;
         }
     }
 }

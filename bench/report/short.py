@@ -101,6 +101,20 @@ def targets_table(rows):
     return lines
 
 
+def below_floor(rows):
+    """Every detector row more than 3% below a floor it is paired with (the
+    top of its interval under 0.97), with the floor and the median ratio;
+    the floors' own rows aside."""
+    found = []
+    for name, r in sorted(rows.items()):
+        if not name.startswith("short/") or name.split("/")[1] in FLOORS:
+            continue
+        for ratio, floor in (("walk_ratio", "walk"), ("floor_ratio", "traverse")):
+            if r.get(ratio + "_hi", 1) < 0.97:
+                found.append(f"`{name}`: {r[ratio]:.2f}x the {floor}")
+    return found
+
+
 def plot_short(rows, out_png):
     """Time over the walk against n on linear lists of mixed lengths, both
     layouts."""
@@ -132,6 +146,9 @@ def write(folder, out_dir):
     if "results_short.json" in found:
         rows = load_rows(found["results_short.json"])
         lines += ["", "## Short lists one at a time", "", "### Targets"] + targets_table(rows)
+        lines += ["", "### Rows more than 3% below a floor", ""]
+        flagged = below_floor(rows)
+        lines += [f"- {row}" for row in flagged] if flagged else ["None."]
         lines += ["", "### Every row"] + short_tables(rows)
         plot_short(rows, os.path.join(out_dir, "short.png"))
     lines += lists.sized_sections(found)
