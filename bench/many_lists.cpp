@@ -24,17 +24,17 @@ ManyLists linkMany(const std::vector<Node*>& order, int64_t count) {
 }
 
 template <typename Counts>
-int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight,
-                 Counts& counts) {
+int64_t walkInFlight(const Node* const* heads, const int64_t* lengths, size_t count,
+                     size_t in_flight, Counts& counts) {
     const Node* cursors[cycle::detail::MOST_IN_FLIGHT];
     int64_t left[cycle::detail::MOST_IN_FLIGHT];
-    size_t taken = first;
+    size_t taken = 0;
     size_t active = 0;
     int64_t moves = 0;
     int64_t ends = 0;
-    for (; active < in_flight && taken < end; active++, taken++) {
-        cursors[active] = lists.heads[taken];
-        left[active] = lists.lengths[taken];
+    for (; active < in_flight && taken < count; active++, taken++) {
+        cursors[active] = heads[taken];
+        left[active] = lengths[taken];
     }
     while (active > 0) {
         for (size_t i = 0; i < active;) {
@@ -46,9 +46,9 @@ int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_fli
                 continue;
             }
             ends += cursors[i] != nullptr;
-            if (taken < end) {
-                cursors[i] = lists.heads[taken];
-                left[i] = lists.lengths[taken];
+            if (taken < count) {
+                cursors[i] = heads[taken];
+                left[i] = lengths[taken];
                 taken++;
                 i++;
             } else {
@@ -63,6 +63,13 @@ int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_fli
 }
 
 template <typename Counts>
+int64_t walkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight,
+                 Counts& counts) {
+    return walkInFlight(lists.heads.data() + first, lists.lengths.data() + first, end - first,
+                        in_flight, counts);
+}
+
+template <typename Counts>
 void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_flight, bool* cyclic,
                Counts& counts) {
     auto next = nextLink;
@@ -70,6 +77,8 @@ void checkMany(const ManyLists& lists, size_t first, size_t end, size_t in_fligh
                              in_flight, counts);
 }
 
+template int64_t walkInFlight(const Node* const*, const int64_t*, size_t, size_t, NoCounts&);
+template int64_t walkInFlight(const Node* const*, const int64_t*, size_t, size_t, StepCounts&);
 template int64_t walkMany(const ManyLists&, size_t, size_t, size_t, NoCounts&);
 template int64_t walkMany(const ManyLists&, size_t, size_t, size_t, StepCounts&);
 template void checkMany(const ManyLists&, size_t, size_t, size_t, bool*, NoCounts&);

@@ -23,6 +23,15 @@ struct ManyLists {
 // Splits order into count lists (1 <= count <= order.size()) and links them.
 ManyLists linkMany(const std::vector<Node*>& order, int64_t count);
 
+// The floor of lists checked in flight: walks the count lists heads[i] of
+// lengths[i] nodes (count >= 0), in_flight at a time (1 <= in_flight <=
+// cycle::detail::MOST_IN_FLIGHT) in one thread, each by its known length, a
+// finished cursor taking the next list at once; returns how many lists did
+// not end in nullptr, a value every load feeds.
+template <typename Counts>
+int64_t walkInFlight(const Node* const* heads, const int64_t* lengths, size_t count,
+                     size_t in_flight, Counts& counts);
+
 // Many lists, in_flight at a time in one thread, over lists [first, end):
 // the floor walks each list by its known length, a finished cursor taking the
 // next list at once; the check is cycle::hasCycleEach, its verdicts written

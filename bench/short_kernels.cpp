@@ -3,6 +3,7 @@
 #include "cycle/detect.h"
 #include "list_kernels.h"
 #include "list_walks.h"
+#include "many_lists.h"
 
 // The programs' hare walk, inlined where the list is.
 template <typename Counts> static int hareInline(BenchList list, Counts& counts) {
@@ -64,16 +65,23 @@ template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts) 
 template int64_t shortEach(ShortLists&, NoCounts&);
 template int64_t shortEach(ShortLists&, StepCounts&);
 
+template <typename Counts> int64_t shortTraverseInFlight(ShortLists& lists, Counts& counts) {
+    return walkInFlight(lists.heads.data(), lists.lengths.data(), lists.heads.size(),
+                        cycle::DEFAULT_IN_FLIGHT, counts);
+}
+template int64_t shortTraverseInFlight(ShortLists&, NoCounts&);
+template int64_t shortTraverseInFlight(ShortLists&, StepCounts&);
+
 const ShortKernel SHORT_KERNELS[] = {
-    {"traverse", shortTraverse, shortTraverse, false},
-    {"walk", shortWalk, shortWalk, true},
-    {"hascycle", shortHascycle, shortHascycle, false},
-    {"hascycle_fnptr", shortHascycleFnptr, shortHascycleFnptr, false},
-    {"findcycle", shortFindcycle, shortFindcycle, false},
-    {"brent", shortBrent, shortBrent, false},
-    {"hare", shortHare, shortHare, false},
-    {"nivasch", shortNivasch, shortNivasch, false},
-    {"each", shortEach, shortEach, false},
+    {"traverse", shortTraverse, shortTraverse, false, false},
+    {"walk", shortWalk, shortWalk, true, false},
+    {"hascycle", shortHascycle, shortHascycle, false, false},
+    {"hascycle_fnptr", shortHascycleFnptr, shortHascycleFnptr, false, false},
+    {"findcycle", shortFindcycle, shortFindcycle, false, false},
+    {"brent", shortBrent, shortBrent, false, false},
+    {"hare", shortHare, shortHare, false, false},
+    {"nivasch", shortNivasch, shortNivasch, false, false},
+    {"each", shortEach, shortEach, false, true},
 };
 const size_t SHORT_KERNEL_COUNT = sizeof(SHORT_KERNELS) / sizeof(SHORT_KERNELS[0]);
 

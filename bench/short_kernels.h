@@ -24,6 +24,10 @@ template <typename Counts> int64_t shortHascycleFnptr(ShortLists& lists, Counts&
 template <typename Counts> int64_t shortFindcycle(ShortLists& lists, Counts& counts);
 template <typename Counts> int64_t shortEach(ShortLists& lists, Counts& counts);
 
+// The floor of shortEach: every list walked by its known length,
+// cycle::DEFAULT_IN_FLIGHT of them at a time, as hasCycleEach keeps them.
+template <typename Counts> int64_t shortTraverseInFlight(ShortLists& lists, Counts& counts);
+
 // The walks to nullptr whose fastest, round by round, is the short rows'
 // walk floor (walkPlaced in list_walks.h): each placement, one node a turn
 // and two.
@@ -37,6 +41,7 @@ struct ShortKernel {
     int64_t (*check)(ShortLists& lists, NoCounts& counts);
     int64_t (*count)(ShortLists& lists, StepCounts& counts);
     bool linear_only; // measured on linear lists alone
+    bool in_flight;   // checks its lists in flight: paired with shortTraverseInFlight alone
 };
 
 extern const ShortKernel SHORT_KERNELS[];

@@ -22,7 +22,9 @@ const ShortShape SHORT_SHAPES[] = {SHORT_LINEAR, SHORT_HEAD, SHORT_RANDOM, SHORT
 // Runs kernel over the short lists of n nodes in layout's order and shape,
 // paired round by round with the traverse floor over the same lists and, on
 // linear shapes, with the walk to nullptr too (the fastest of the walks of
-// SHORT_WALK_FLOORS in each round); the lists stay warm between
+// SHORT_WALK_FLOORS in each round); a kernel that checks its lists in flight
+// is paired with the traverse in flight alone, the one floor that overlaps
+// its lists as it does. The lists stay warm between
 // calls. Counters as runKernel's, but the time is per list: ns_per_list and
 // floor_ns_per_list, and walk_ratio (with _lo, _hi) and walk_ns_per_list on
 // linear shapes; moves_per_node is per node.
@@ -57,8 +59,12 @@ void runShort(benchmark::State& state, ShortKernel kernel, Layout layout, ShortS
                                  }};
     sampleRounds(
         state, everyRound(list_count), [&](bool& right) { return call(kernel.check, right); },
-        [&](bool& right) { return call(shortTraverse<NoCounts>, right); }, "ns_per_list",
-        shortShapeLinear(shape) ? &walk_floor : nullptr);
+        [&](bool& right) {
+            return call(kernel.in_flight ? shortTraverseInFlight<NoCounts>
+                                         : shortTraverse<NoCounts>,
+                        right);
+        },
+        "ns_per_list", shortShapeLinear(shape) && !kernel.in_flight ? &walk_floor : nullptr);
     state.counters["moves_per_node"] =
         static_cast<double>(counts.moves) / static_cast<double>(nodes);
 }

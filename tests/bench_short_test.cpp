@@ -113,6 +113,17 @@ TEST_P(ShortRows, EveryKernelGivesEveryVerdict) {
             EXPECT_EQ(SHORT_WALK_FLOORS[i](lists, none), lists.cyclic) << "walk floor " << i;
         }
     }
+    // The in-flight floor of the kernels that check lists in flight walks
+    // each list exactly its length, as no detector can do with less, however
+    // many lists it keeps going; a cursor handed the wrong list or length
+    // shows in the verdicts or the moves.
+    StepCounts flight;
+    EXPECT_EQ(shortTraverseInFlight(lists, flight), lists.cyclic);
+    int64_t nodes = 0;
+    for (int64_t length : lists.lengths) {
+        nodes += length;
+    }
+    EXPECT_EQ(flight.moves, nodes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
