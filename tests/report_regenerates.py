@@ -7,6 +7,7 @@ kernel the results hold, known to the report or not.
 
 Usage: report_regenerates.py SOURCE_DIR. gnuplot is stood in for by a
 program that draws nothing, so that the check needs no plotting."""
+import json
 import os
 import stat
 import subprocess
@@ -18,7 +19,7 @@ SOURCE = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 sys.path.insert(0, os.path.join(SOURCE, "bench"))
 
 from report import graphs  # noqa: E402
-from report.load import kernels_in, ordered  # noqa: E402
+from report.load import kernels_in, ordered, run_problems  # noqa: E402
 
 
 class Report(unittest.TestCase):
@@ -53,6 +54,41 @@ class Report(unittest.TestCase):
         self.assertEqual(kernels_in(results), ["traverse", "hascycle", "someday"])
         self.assertEqual(kernels_in(results, floors=False), ["hascycle", "someday"])
         self.assertEqual(ordered({"b", "z", "a"}, ["z"]), ["z", "a", "b"])
+
+    def test_results_from_another_run_build_or_machine_are_refused_by_name(self):
+        record = ("run: r1\nbuild: abc 0123\nmachine: AMD EPYC family 26 model 2 2 CPUs\n"
+                  "lscpu: Model name: AMD EPYC\n"
+                  "stage short lists: 61 s: results_short.json results.json\n"
+                  "stage the gates of bench/check: 40 s: check.txt\n")
+        mine = {"run": "r1", "build": "abc 0123", "machine": "AMD EPYC family 26 model 2 2 CPUs"}
+
+        def folder_with(files):
+            scratch = tempfile.mkdtemp()
+            with open(os.path.join(scratch, "run.txt"), "w") as f:
+                f.write(record)
+            for name, context in files.items():
+                with open(os.path.join(scratch, name), "w") as f:
+                    f.write(json.dumps({"context": context, "benchmarks": []})
+                            if name.endswith(".json") else "gates\n")
+            return scratch
+
+        whole = {"results_short.json": mine, "results.json": mine, "check.txt": None}
+        self.assertEqual(run_problems(folder_with(whole)), [])
+        for changed in ("run", "build", "machine"):
+            problems = run_problems(folder_with(dict(whole, **{
+                "results.json": dict(mine, **{changed: "other"})})))
+            self.assertEqual(len(problems), 1, problems)
+            self.assertTrue(problems[0].startswith("results.json: "), problems)
+            self.assertIn("other", problems[0])
+        # A file no stage of this run wrote, left by an older run, and a
+        # results file with no context at all.
+        problems = run_problems(folder_with(dict(whole, **{"machine_2026-12-08.txt": None,
+                                                          "results_short.json": {}})))
+        self.assertEqual(sorted(p.split(":")[0] for p in problems),
+                         ["machine_2026-12-08.txt", "results_short.json"])
+        self.assertEqual(run_problems(tempfile.mkdtemp())[0][-len("missing: the results carry no "
+                                                                  "run record"):],
+                         "missing: the results carry no run record")
 
     def test_graph_rows_below_their_floor_are_named(self):
         rows = {"graph/toporder/random/1024": {"floor_ratio_hi": 0.5},

@@ -1,5 +1,5 @@
 """Directed graphs: graph.md and graph.png, from bench/run's
-results_graph.json, with the machine they ran on (machine_graph.txt). Each
+results_graph.json, with the machine they ran on (run.txt). Each
 row is paired round by round with the edgegather floor; intervals are the
 95% intervals of the median ratio."""
 import os
@@ -166,7 +166,7 @@ def write(folder, out_dir):
     if not os.path.exists(path):
         return None
     rows = load_rows(path)
-    lines = ["# Directed graphs", ""] + machine(folder, "machine_graph.txt")
+    lines = ["# Directed graphs", ""] + machine(folder)
     lines += ["", "## Time over the floor"]
     for n in SIZES[:-1]:
         lines += ratio_table(rows, n, SHAPES)

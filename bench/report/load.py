@@ -168,12 +168,68 @@ def fmt(value, digits=2):
     return "" if value is None else f"{value:.{digits}f}"
 
 
-def machine(folder, name="machine.txt"):
-    """The lines that say which machine the results in folder came from, as
-    bench/run recorded it in name (machine.txt unless a stage has its own)."""
-    path = os.path.join(folder, name)
+def machine(folder):
+    """The lines that say which run, build and machine the results in folder
+    came from, as bench/run recorded them in run.txt, with the run's wall
+    time and each stage's."""
+    record = run_record(folder)
+    if record is None:
+        return ["The run these figures came from was not recorded."]
+    lines = [f"One run of `bench/run` (`run.txt`): run `{record.get('run')}`, build "
+             f"`{record.get('build')}` (commit, then a hash of `cycle_bench`), started "
+             f"{record.get('started')}, settings `{record.get('settings')}`; wall time "
+             f"{record.get('wall time', 'not recorded (the run did not finish)')}.", "",
+             "Machine (lscpu):", "", "```"] + record["lscpu"] + ["```", "",
+             "| stage | wall time |", "|---|---|"]
+    for name, seconds, _ in record["stages"]:
+        lines.append(f"| {name} | {seconds // 60}m {seconds % 60:02d}s |")
+    return lines
+
+
+def run_record(folder):
+    """bench/run's record of the run in folder (run.txt): a dict of its
+    "key: value" lines, the lscpu lines under "lscpu" and each stage as
+    (name, seconds, files written) under "stages"; None where there is none."""
+    path = os.path.join(folder, "run.txt")
     if not os.path.exists(path):
-        return ["The machine these figures came from was not recorded."]
+        return None
+    record = {"lscpu": [], "stages": []}
     with open(path) as f:
-        return ([f"Measured on (`{name}`, from lscpu):", "", "```"] +
-                f.read().strip().splitlines() + ["```"])
+        for line in f.read().splitlines():
+            key, _, value = line.partition(": ")
+            if key == "lscpu":
+                record["lscpu"].append(value)
+            elif key.startswith("stage "):
+                seconds, _, files = value.partition(" s:")
+                record["stages"].append((key[len("stage "):], int(seconds), files.split()))
+            else:
+                record[key] = value
+    return record
+
+
+def run_problems(folder):
+    """Why the results in folder are not one run's, one line each, or none:
+    every results file (.json, .txt) must be one a stage of the run in run.txt
+    wrote, and every JSON one must carry that run, build and machine in its
+    context. Files that differ are named, grouped by what they carry."""
+    record = run_record(folder)
+    if record is None:
+        return [f"{folder}/run.txt is missing: the results carry no run record"]
+    written = {name for _, _, files in record["stages"] for name in files}
+    mine = (record.get("run"), record.get("build"), record.get("machine"))
+    problems, carried = [], {}
+    for name in sorted(os.listdir(folder)):
+        if name == "run.txt" or not name.endswith((".json", ".txt")):
+            continue
+        if name not in written:
+            problems.append(f"{name}: no stage of run {mine[0]} wrote it")
+        if name.endswith(".json"):
+            with open(os.path.join(folder, name)) as f:
+                context = json.load(f).get("context", {})
+            theirs = (context.get("run"), context.get("build"), context.get("machine"))
+            if theirs != mine:
+                carried.setdefault(theirs, []).append(name)
+    for (run, build, machine_id), names in carried.items():
+        problems.append(f"{', '.join(names)}: run {run}, build {build}, machine {machine_id}; "
+                        f"run.txt has run {mine[0]}, build {mine[1]}, machine {mine[2]}")
+    return problems

@@ -1,6 +1,6 @@
 """Whole mappings: mapping.md and mapping.png, from bench/run's
 results_mapping.json and whole32.txt, with the machine they ran on
-(machine_mapping.txt). Each row is paired round by round with the gather
+(run.txt). Each row is paired round by round with the gather
 floor; intervals are the 95% intervals of the median ratio."""
 import os
 
@@ -175,7 +175,7 @@ def write(folder, out_dir):
     if not os.path.exists(path):
         return None
     rows = load_rows(path)
-    lines = ["# Whole mappings", ""] + machine(folder, "machine_mapping.txt")
+    lines = ["# Whole mappings", ""] + machine(folder)
     lines += ["", "## Time over the floor"] + size_tables(rows)
     for m in SIZES[-2:]:
         lines += ns_table(rows, m)
