@@ -271,6 +271,14 @@ TEST_P(ManyListsOf, CoverTheSetAndGiveEveryVerdict) {
         }
         EXPECT_EQ(cyclic.back(), 2) << "written past the last list";
         EXPECT_GE(checked.moves, n);
+        // The floor over two halves, as the threaded rows split it, walks
+        // each list once, and an empty range walks nothing.
+        StepCounts halves;
+        EXPECT_EQ(walkMany(lists, 0, half, in_flight, halves) +
+                      walkMany(lists, half, lists.heads.size(), in_flight, halves) +
+                      walkMany(lists, half, half, in_flight, halves),
+                  GetParam() / 2);
+        EXPECT_EQ(halves.moves, n);
     }
 }
 
