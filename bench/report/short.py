@@ -111,9 +111,9 @@ def below_floor(rows):
     the floors' own rows aside."""
     found = []
     for name, r in sorted(rows.items()):
-        if not name.startswith("short/") or name.split("/")[1] in FLOORS:
+        kernel = name.split("/")[1] if name.startswith("short/") else None
+        if kernel is None or kernel in FLOORS:
             continue
-        kernel = name.split("/")[1]
         for ratio, floor in (("walk_ratio", "walk"),
                              ("floor_ratio", "traverse in flight" if kernel == "each" else
                               "traverse")):
