@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <mutex>
@@ -444,6 +445,147 @@ TEST(Mappings, FindCyclesNeedsAByteAnElementBesideItsResult) {
         EXPECT_LE(extra, static_cast<int64_t>(m) + result * 3 / 2 + 64 * 1024)
             << "threads = " << threads << ", result " << result << " bytes";
     }
+}
+
+} // namespace
+
+namespace {
+
+// The index type must count what traceAll counts and name what findCycles
+// names; a mapping larger than that is refused, not overrun, and one at the
+// edge is answered exactly.
+template <typename Index> void checkIndexEdge() {
+    const uint64_t most = static_cast<uint64_t>(std::numeric_limits<Index>::max());
+    std::mt19937_64 random(most);
+    for (Shape shape : {RANDOM, CHAIN, FOREST_LOOP, PERMUTATION}) {
+        std::vector<Index> at_edge = makeMapping<Index>(
+            shape, most, random, [](uint64_t) { return std::numeric_limits<Index>::max(); });
+        checkMapping(at_edge, 1);
+    }
+    std::vector<Index> over(most + 45, Index{0});
+    std::vector<Index> end(over.size());
+    std::vector<Index> distance(over.size());
+    EXPECT_THROW(cycle::traceAll(over.data(), most + 1, end.data(), distance.data()),
+                 std::invalid_argument);
+    EXPECT_THROW(cycle::traceAll(over.data(), over.size(), end.data(), distance.data()),
+                 std::invalid_argument);
+    // findCycles names leaders only: every element up to the largest value.
+    EXPECT_EQ(cycle::findCycles(over.data(), most + 1).size(), 1u);
+    EXPECT_THROW(cycle::findCycles(over.data(), most + 2), std::invalid_argument);
+}
+
+TEST(Mappings, RefuseMoreElementsThanTheIndexCounts) {
+    checkIndexEdge<uint8_t>();
+    checkIndexEdge<int8_t>();
+    checkIndexEdge<int16_t>();
+    try {
+        std::vector<uint8_t> next(300, 1);
+        cycle::traceAll<uint8_t>(next.data(), next.size(), nullptr, nullptr);
+        FAIL() << "300 elements of uint8_t were taken";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_NE(std::string(error.what()).find("cycle::traceAll: 300 elements"),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
+// f's result is judged as f gives it: one outside [0, m) ends the path, even
+// where narrowing it to the Index would land inside.
+TEST(Mappings, FindCyclesOfJudgesEachResultInItsOwnType) {
+    EXPECT_TRUE(cycle::findCyclesOf(100, [](int x) { return x + (int64_t{1} << 32); }).empty());
+    EXPECT_TRUE(cycle::findCyclesOf(uint8_t{200}, [](uint8_t x) { return x + 256; }).empty());
+    EXPECT_TRUE(cycle::findCyclesOf(int16_t{50}, [](int16_t x) {
+                    return static_cast<uint64_t>(x) - (uint64_t{1} << 63);
+                }).empty());
+    // Results that do lie inside [0, m), in a wider type, are followed.
+    std::vector<cycle::Loop<int>> loops =
+        cycle::findCyclesOf(10, [](int x) { return int64_t{(x + 1) % 5}; });
+    ASSERT_EQ(loops.size(), 1u);
+    EXPECT_EQ(loops[0].leader, 0);
+    EXPECT_EQ(loops[0].length, 5u);
+}
+
+// A table that counts every read of every entry; a prefetch of an entry is
+// no read.
+template <typename Index> struct CountedTable {
+    const Index* next;
+    std::atomic<uint32_t>* reads;
+    Index operator[](uint64_t i) const {
+        reads[i].fetch_add(1, std::memory_order_relaxed);
+        return next[i];
+    }
+};
+template <typename Index> void prefetchEntry(const CountedTable<Index>&, uint64_t) {}
+
+// traceAll's reads of next, entry by entry, through the same walk traceAll
+// runs; returns the most reads of an entry off a cycle and on one.
+template <typename Index>
+std::pair<uint32_t, uint32_t> mostReads(const std::vector<Index>& next, unsigned threads) {
+    const uint64_t m = next.size();
+    std::vector<std::atomic<uint32_t>> reads(m);
+    std::vector<Index> end(m);
+    std::vector<Index> distance(m);
+    std::vector<Index> queue(m);
+    CountedTable<Index> table{next.data(), reads.data()};
+    cycle::detail::traceTable(table, m, end.data(), distance.data(), queue.data(),
+                              cycle::detail::threadsFor(threads, m, 1 << 20));
+    const Truth truth = textbook(next);
+    EXPECT_EQ(std::vector<uint64_t>(end.begin(), end.end()), truth.end);
+    EXPECT_EQ(std::vector<uint64_t>(distance.begin(), distance.end()), truth.distance);
+    uint32_t off = 0;
+    uint32_t on = 0;
+    for (uint64_t i = 0; i < m; i++) {
+        const bool cyclic = truth.distance[i] == 0 && truth.end[i] != i;
+        uint32_t& most = cyclic ? on : off;
+        most = std::max(most, reads[i].load());
+    }
+    return {off, on};
+}
+
+// Short trees over the first elements, then a chain longer than a path the
+// walk one start at a time keeps, ending in a cycle: the walk gives up late.
+std::vector<uint32_t> treesThenLongChain(uint64_t m, std::mt19937_64& random) {
+    std::vector<uint32_t> next(m);
+    const uint64_t trees = m - 5000;
+    for (uint64_t x = 0; x < trees; x++) {
+        next[x] = x % 64 == 0 ? static_cast<uint32_t>(m)
+                              : static_cast<uint32_t>(x - 1 - random() % (x % 64));
+    }
+    for (uint64_t x = trees; x < m; x++) {
+        next[x] = static_cast<uint32_t>(x + 1 < m ? x + 1 : m - 100);
+    }
+    return next;
+}
+
+TEST(Mappings, TraceAllReadsEachEntryAsOftenAsItsContractSays) {
+    std::mt19937_64 random(43);
+    auto root = [](uint64_t) { return std::numeric_limits<uint32_t>::max(); };
+    // Up to 2 MiB of arrays (16 bytes an element of uint32_t), once; past
+    // 4 MiB, 3 times off a cycle and twice on one; between, the walk's one
+    // read before it hands over, and the passes' reads.
+    struct Size {
+        uint64_t m;
+        uint32_t off;
+        uint32_t on;
+    };
+    for (const Size& size :
+         {Size{(uint64_t{2} << 20) / 16, 1, 1}, Size{(uint64_t{3} << 20) / 16, 4, 3},
+          Size{(uint64_t{4} << 20) / 16 + 1, 3, 2}}) {
+        for (Shape shape : {RANDOM, PERMUTATION, FOREST, FOREST_LOOP, CHAIN, MIXED}) {
+            SCOPED_TRACE("m " + std::to_string(size.m) + ", shape " + std::to_string(shape));
+            const auto [off, on] = mostReads(makeMapping<uint32_t>(shape, size.m, random, root), 1);
+            EXPECT_LE(off, size.off);
+            EXPECT_LE(on, size.on);
+        }
+        const auto [off, on] = mostReads(treesThenLongChain(size.m, random), 1);
+        EXPECT_LE(off, size.off) << size.m;
+        EXPECT_LE(on, size.on) << size.m;
+    }
+    // On threads, past two blocks: the in-degrees and the segments split.
+    const auto [off, on] =
+        mostReads(makeMapping<uint32_t>(MIXED, (uint64_t{2} << 20) + 7, random, root), 2);
+    EXPECT_LE(off, 3u);
+    EXPECT_LE(on, 2u);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #define CYCLE_DETAIL_GRAPH_ROWS_H
 
 #include "config.h"
+#include "messages.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -41,15 +42,6 @@ template <typename Vertex, typename Offset> struct Rows {
         return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(targets[e]));
     }
 };
-
-// Any integer as text, for the messages of bad input.
-template <typename T> std::string integerText(T value) {
-    static_assert(std::is_integral<T>::value, "vertices and offsets are integers");
-    if (std::is_signed<T>::value) {
-        return std::to_string(static_cast<long long>(value));
-    }
-    return std::to_string(static_cast<unsigned long long>(value));
-}
 
 // Whether value, of any integer type, lies in [0, n).
 template <typename T> bool isVertex(T value, size_t n) {

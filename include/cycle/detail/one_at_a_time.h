@@ -190,8 +190,8 @@ uint64_t colourEachStart(const Map& map, uint8_t* colours, uint64_t m, Sink& fou
 // small here (traceOneAtATime). With hand_off, gives up (false) once a
 // path grows past LONG_PATH, the outputs then unspecified; true once done,
 // with totals filled in.
-template <typename Index>
-bool traceEachStart(const Index* next, uint64_t m, Index* end, Index* distance, Index* stack,
+template <typename Index, typename Next>
+bool traceEachStart(const Next& next, uint64_t m, Index* end, Index* distance, Index* stack,
                     bool hand_off, MapSummary& totals) {
     constexpr Index UNKNOWN = std::numeric_limits<Index>::max();
     constexpr Index ON_STACK = UNKNOWN - 1;

@@ -36,8 +36,13 @@
 namespace cycle {
 namespace detail {
 
-// How many entries ahead each pass asks for the lines it will need.
+// How many entries ahead each pass asks for the lines it will need. A pass
+// reads each entry of next once: what it read ahead waits in a ring of
+// AHEAD_RING successors until its turn comes.
 constexpr uint64_t PEEL_AHEAD = 16;
+constexpr uint64_t AHEAD_RING = 32;
+static_assert(AHEAD_RING > PEEL_AHEAD + 1 && (AHEAD_RING & (AHEAD_RING - 1)) == 0,
+              "the ring holds every successor read ahead");
 
 // Markers' segments walked at once on one thread.
 constexpr int SEGMENT_CURSORS = 32;
@@ -47,9 +52,10 @@ inline bool isMarker(uint64_t element) {
 }
 
 // Counts every element's in-degree into count, threads of them each taking a
-// block of the table (adding atomically when there are several).
-template <typename Index>
-void countInDegrees(const Index* next, uint64_t m, Index* count, unsigned threads) {
+// block of the table (adding atomically when there are several). Reads each
+// entry once.
+template <typename Index, typename Next>
+void countInDegrees(const Next& next, uint64_t m, Index* count, unsigned threads) {
     onThreads(threads, [&](unsigned t) {
         const uint64_t from = m * t / threads;
         const uint64_t to = m * (t + 1) / threads;
@@ -58,14 +64,17 @@ void countInDegrees(const Index* next, uint64_t m, Index* count, unsigned thread
     onThreads(threads, [&](unsigned t) {
         const uint64_t from = m * t / threads;
         const uint64_t to = m * (t + 1) / threads;
+        uint64_t ahead[AHEAD_RING];
+        uint64_t read = from;
         for (uint64_t x = from; x < to; x++) {
-            if (x + PEEL_AHEAD < to) {
-                const uint64_t later = elementOf(next[x + PEEL_AHEAD], m);
+            for (; read < to && read <= x + PEEL_AHEAD; read++) {
+                const uint64_t later = elementOf(next[read], m);
+                ahead[read % AHEAD_RING] = later;
                 if (later != m) {
                     prefetchLine(count + later);
                 }
             }
-            const uint64_t y = elementOf(next[x], m);
+            const uint64_t y = ahead[x % AHEAD_RING];
             if (y == m) {
                 continue;
             }
@@ -80,25 +89,30 @@ void countInDegrees(const Index* next, uint64_t m, Index* count, unsigned thread
 
 // The peel: fills queue with every element not on a cycle, each before its
 // successor, and returns how many; count ends at 0 for those, above 0 on
-// cycles.
-template <typename Index> uint64_t peel(const Index* next, uint64_t m, Index* count, Index* queue) {
+// cycles. Reads the entry of each element queued once; the queue grows as
+// it is read, so the ring is filled up to where the queue ends for now.
+template <typename Index, typename Next>
+uint64_t peel(const Next& next, uint64_t m, Index* count, Index* queue) {
     uint64_t queued = 0;
     for (uint64_t x = 0; x < m; x++) {
         if (count[x] == 0) {
             queue[queued++] = static_cast<Index>(x);
         }
     }
+    uint64_t ahead[AHEAD_RING];
+    uint64_t read = 0;
     for (uint64_t j = 0; j < queued; j++) {
         if (j + 2 * PEEL_AHEAD < queued) {
-            prefetchLine(next + static_cast<uint64_t>(queue[j + 2 * PEEL_AHEAD]));
+            prefetchEntry(next, static_cast<uint64_t>(queue[j + 2 * PEEL_AHEAD]));
         }
-        if (j + PEEL_AHEAD < queued) {
-            const uint64_t later = elementOf(next[static_cast<uint64_t>(queue[j + PEEL_AHEAD])], m);
+        for (; read < queued && read <= j + PEEL_AHEAD; read++) {
+            const uint64_t later = elementOf(next[static_cast<uint64_t>(queue[read])], m);
+            ahead[read % AHEAD_RING] = later;
             if (later != m) {
                 prefetchLine(count + later);
             }
         }
-        const uint64_t y = elementOf(next[static_cast<uint64_t>(queue[j])], m);
+        const uint64_t y = ahead[j % AHEAD_RING];
         if (y != m && --count[y] == 0) {
             queue[queued++] = static_cast<Index>(y);
         }
@@ -125,8 +139,8 @@ template <typename Index> struct MarkerRecords {
 // Walks the segments of markers [from, to) at once: each element reached
 // takes the state 2 and its marker as end, and each record its following
 // marker and least element.
-template <typename Index>
-void walkSegments(const Index* next, uint64_t m, Index* end, Index* state,
+template <typename Index, typename Next>
+void walkSegments(const Next& next, uint64_t m, Index* end, Index* state,
                   const MarkerRecords<Index>& records, uint64_t from, uint64_t to) {
     uint64_t marker[SEGMENT_CURSORS];
     uint64_t at[SEGMENT_CURSORS];
@@ -139,7 +153,7 @@ void walkSegments(const Index* next, uint64_t m, Index* end, Index* state,
             marker[active] = taken++;
             least[active] = start;
             at[active] = elementOf(next[start], m);
-            prefetchLine(next + at[active]);
+            prefetchEntry(next, at[active]);
             prefetchLine(state + at[active]);
             active++;
         }
@@ -162,7 +176,7 @@ void walkSegments(const Index* next, uint64_t m, Index* end, Index* state,
             end[x] = *records.start(marker[i]);
             least[i] = x < least[i] ? x : least[i];
             at[i] = elementOf(next[x], m);
-            prefetchLine(next + at[i]);
+            prefetchEntry(next, at[i]);
             prefetchLine(state + at[i]);
             i++;
         }
@@ -171,8 +185,8 @@ void walkSegments(const Index* next, uint64_t m, Index* end, Index* state,
 
 // Gives every element on a cycle its leader as end and 0 as distance (the
 // elements not queued: count above 0), and returns the number of cycles.
-template <typename Index>
-uint64_t labelCycles(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
+template <typename Index, typename Next>
+uint64_t labelCycles(const Next& next, uint64_t m, Index* end, Index* distance, Index* queue,
                      uint64_t queued, unsigned threads) {
     const uint64_t on_cycles = m - queued;
     const uint64_t most_markers = std::min<uint64_t>(
@@ -248,9 +262,11 @@ uint64_t labelCycles(const Index* next, uint64_t m, Index* end, Index* distance,
 }
 
 // Every element's end and distance, given next, by the passes above; queue
-// is scratch of m entries. Returns what traceAll reports.
-template <typename Index>
-MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
+// is scratch of m entries. Returns what traceAll reports. Reads each entry
+// of next three times off the cycles (to count, to peel and on the way
+// back) and twice on them (to count and to label).
+template <typename Index, typename Next>
+MapSummary tracePasses(const Next& next, uint64_t m, Index* end, Index* distance, Index* queue,
                        unsigned threads) {
     MapSummary totals{0, 0, 0, 0};
     countInDegrees(next, m, end, threads);
@@ -261,13 +277,17 @@ MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distanc
     } else {
         std::fill(distance, distance + m, Index{0});
     }
+    uint64_t ahead[AHEAD_RING];
+    uint64_t read = queued;
     for (uint64_t j = queued; j-- > 0;) {
         if (j >= 2 * PEEL_AHEAD) {
-            prefetchLine(next + static_cast<uint64_t>(queue[j - 2 * PEEL_AHEAD]));
+            prefetchEntry(next, static_cast<uint64_t>(queue[j - 2 * PEEL_AHEAD]));
         }
-        if (j >= PEEL_AHEAD) {
-            const uint64_t earlier = static_cast<uint64_t>(queue[j - PEEL_AHEAD]);
+        while (read > 0 && read + PEEL_AHEAD > j) {
+            read--;
+            const uint64_t earlier = static_cast<uint64_t>(queue[read]);
             const uint64_t later = elementOf(next[earlier], m);
+            ahead[read % AHEAD_RING] = later;
             if (later != m) {
                 prefetchLine(end + later);
                 prefetchLine(distance + later);
@@ -276,7 +296,7 @@ MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distanc
             prefetchLine(distance + earlier);
         }
         const uint64_t x = static_cast<uint64_t>(queue[j]);
-        takeSuccessors(x, elementOf(next[x], m), m, end, distance, totals);
+        takeSuccessors(x, ahead[j % AHEAD_RING], m, end, distance, totals);
     }
     return totals;
 }
@@ -284,8 +304,8 @@ MapSummary tracePasses(const Index* next, uint64_t m, Index* end, Index* distanc
 // Every element's end and distance, given next; queue is scratch of m
 // entries. Returns what traceAll reports. One start at a time on small
 // mappings (one_at_a_time.h), the passes above otherwise.
-template <typename Index>
-MapSummary traceTable(const Index* next, uint64_t m, Index* end, Index* distance, Index* queue,
+template <typename Index, typename Next>
+MapSummary traceTable(const Next& next, uint64_t m, Index* end, Index* distance, Index* queue,
                       unsigned threads) {
     MapSummary totals{0, 0, 0, 0};
     if (traceOneAtATime<Index>(m) &&
