@@ -70,11 +70,20 @@ inline int64_t findPeriodBound(int64_t mu, int64_t lambda) {
            (mu <= VALUE_STRETCH ? VALUE_STRETCH : 0);
 }
 
-// findPeriodWithin when it gives nothing: 3 limit, 64 and a gap to rule the
-// limit out, and findPeriod's search after that.
-inline int64_t findPeriodWithoutBound(int64_t limit) {
-    const int64_t walked = 3 * limit + WITHIN_MARGIN;
+// findPeriodWithin when it gives nothing: limit, 64 and a gap to rule the
+// limit out, and findPeriod's search after that; 3 limit in place of limit
+// where the hash gave two of the walk's values the same result.
+inline int64_t findPeriodWithoutBound(int64_t limit, bool distinct_hashes = true) {
+    const int64_t walked = (distinct_hashes ? limit : 3 * limit) + WITHIN_MARGIN;
     return walked + (VALUE_LOCATE_GAPS + 1) * valueGapAfter(walked) + VALUE_STRETCH;
+}
+
+// findPeriod's calls of == and of the hash, given its calls of f: 3 == a
+// call and 12 more, one hash a call at most.
+constexpr int64_t EQUALS_PER_CALL = 3;
+constexpr int64_t EQUALS_MORE = 12;
+inline int64_t equalsBound(int64_t calls) {
+    return EQUALS_PER_CALL * calls + EQUALS_MORE;
 }
 
 #endif

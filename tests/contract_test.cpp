@@ -101,8 +101,11 @@ std::vector<Stated> statedBounds() {
          "findPeriod",
          {"at most 2 max(mu, lambda) + lambda to see the repeat",
           "under " + n(VALUE_LOCATE_GAPS) + " gaps to locate it (a gap is " + n(VALUE_GAP) +
-              ", or a " + n(VALUE_GAP_SHARE) + "th of the calls)",
-          "at most " + n(VALUE_STRETCH) + " when mu <= " + n(VALUE_STRETCH)}},
+              ", or S / " + n(VALUE_GAP_SHARE) + ", S the calls made to see the repeat)",
+          "at most " + n(VALUE_STRETCH) + " when mu <= " + n(VALUE_STRETCH),
+          "== at most " + n(EQUALS_PER_CALL) + " times a call of f, and " + n(EQUALS_MORE) +
+              " more",
+          "hash at most once a call of f"}},
         {"period.h",
          "findPeriodWithin(const T& start, F f, int64_t limit",
          "findPeriodWithin",

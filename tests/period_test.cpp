@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,9 +36,11 @@ void bruteForce(const T& start, F f, int64_t& mu, int64_t& lambda) {
 }
 
 // Checks findPeriod and findPeriodWithin (at mu + lambda and one below) on
-// the sequence from start under table, with hash.
+// the sequence from start under table, with hash; distinct_hashes says
+// whether hash gives distinct values distinct results.
 template <typename Hash>
-void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash) {
+void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash,
+                bool distinct_hashes) {
     int64_t mu = 0;
     int64_t lambda = 0;
     auto f = [&table](const uint32_t& x) { return table[x]; };
@@ -64,7 +68,7 @@ void checkTable(const std::vector<uint32_t>& table, uint32_t start, Hash hash) {
     EXPECT_EQ(within->lambda, lambda);
     calls = 0;
     EXPECT_FALSE(cycle::findPeriodWithin(start, counted, mu + lambda - 1, hash).has_value());
-    EXPECT_LE(calls, findPeriodWithoutBound(mu + lambda - 1));
+    EXPECT_LE(calls, findPeriodWithoutBound(mu + lambda - 1, distinct_hashes));
 }
 
 std::vector<uint32_t> randomTable(uint32_t size, std::mt19937_64& random) {
@@ -82,7 +86,7 @@ TEST_P(PeriodOfRandomTables, MatchesTheTruthFromManyStarts) {
     std::vector<uint32_t> table = randomTable(GetParam(), random);
     for (int trial = 0; trial < 20; trial++) {
         uint32_t start = std::uniform_int_distribution<uint32_t>(0, GetParam() - 1)(random);
-        checkTable(table, start, std::hash<uint32_t>{});
+        checkTable(table, start, std::hash<uint32_t>{}, true);
     }
 }
 
@@ -98,8 +102,8 @@ TEST(FindPeriod, StaysExactUnderPoorHashes) {
     for (uint32_t size : {5u, 300u, 20000u}) {
         std::vector<uint32_t> table = randomTable(size, random);
         for (uint32_t start : {0u, size / 2, size - 1}) {
-            checkTable(table, start, constant);
-            checkTable(table, start, low_bits);
+            checkTable(table, start, constant, false);
+            checkTable(table, start, low_bits, false);
         }
     }
 }
@@ -134,7 +138,7 @@ std::vector<uint32_t> rho(uint32_t mu, uint32_t lambda) {
 
 TEST(FindPeriod, StaysExactWhenCraftedKeysCollide) {
     // The first case is the one that once gave 2 lambda.
-    checkTable(rho(600, 100), 0, CraftedHash{{{600, 692}}});
+    checkTable(rho(600, 100), 0, CraftedHash{{{600, 692}}}, false);
     std::mt19937_64 random(5);
     for (int trial = 0; trial < 1500; trial++) {
         const uint32_t mu = std::uniform_int_distribution<uint32_t>(0, 1200)(random);
@@ -146,7 +150,7 @@ TEST(FindPeriod, StaysExactWhenCraftedKeysCollide) {
             std::uniform_int_distribution<uint32_t> any(0, mu + lambda - 1);
             hash.pairs.emplace_back(any(random), any(random));
         }
-        checkTable(rho(mu, lambda), 0, hash);
+        checkTable(rho(mu, lambda), 0, hash, false);
     }
 }
 
@@ -158,7 +162,7 @@ TEST(FindPeriod, EveryShapeUpToSixHundredValues) {
             for (uint32_t i = 0; i < n; i++) {
                 table[i] = i + 1 < n ? i + 1 : k;
             }
-            checkTable(table, 0, std::hash<uint32_t>{});
+            checkTable(table, 0, std::hash<uint32_t>{}, true);
         }
     }
 }
@@ -227,6 +231,122 @@ TEST(FindPeriodWithin, GivesNothingForALimitBelowOne) {
         EXPECT_FALSE(cycle::findPeriodWithin(0, same, limit).has_value()) << limit;
     }
     EXPECT_TRUE(cycle::findPeriodWithin(0, same, 1).has_value());
+}
+
+// splitmix64's finalizer: a hash whose bits are all uniform.
+struct MixHash {
+    size_t operator()(const uint32_t& x) const {
+        uint64_t z = x + 0x9E3779B97F4A7C15u;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+        return static_cast<size_t>(z ^ (z >> 31));
+    }
+};
+
+// A limit is a budget: with a hash that tells the walk's values apart, ruling
+// it out costs the limit, 64 and a gap (and the search for a repeat seen past
+// it), in every run, not three times the limit when a checkpoint is crowded
+// out by chance.
+TEST(FindPeriodWithin, RulesALimitOutWithinItsBudget) {
+    const std::vector<uint32_t> ring = rho(0, 20000);
+    const std::vector<uint32_t> tail = rho(15000, 25000);
+    const CraftedHash crowding{{}}; // distinct results, every key in one corner of the index
+    for (const std::vector<uint32_t>* table : {&ring, &tail}) {
+        for (int64_t limit = 10; limit < static_cast<int64_t>(table->size()); limit += 97) {
+            int64_t calls = 0;
+            auto f = [&](const uint32_t& x) {
+                calls++;
+                return (*table)[x];
+            };
+            ASSERT_FALSE(cycle::findPeriodWithin(0u, f, limit, MixHash{}).has_value());
+            ASSERT_LE(calls, findPeriodWithoutBound(limit)) << "limit " << limit;
+            calls = 0;
+            ASSERT_FALSE(cycle::findPeriodWithin(0u, f, limit, std::hash<uint32_t>{}).has_value());
+            ASSERT_LE(calls, findPeriodWithoutBound(limit)) << "limit " << limit;
+            calls = 0;
+            ASSERT_FALSE(cycle::findPeriodWithin(0u, f, limit, crowding).has_value());
+            ASSERT_LE(calls, findPeriodWithoutBound(limit)) << "limit " << limit;
+        }
+    }
+    int64_t calls = 0;
+    auto f = [&](const uint32_t& x) {
+        calls++;
+        return ring[x];
+    };
+    EXPECT_FALSE(cycle::findPeriodWithin(0u, f, 5000, MixHash{}).has_value());
+    EXPECT_LE(calls, 5000 + WITHIN_MARGIN + 2 * VALUE_GAP + VALUE_STRETCH);
+}
+
+// A value that counts its compares.
+struct Counted {
+    uint32_t value;
+    static int64_t compares;
+    bool operator==(const Counted& other) const {
+        compares++;
+        return value == other.value;
+    }
+};
+int64_t Counted::compares = 0;
+
+// findPeriod's calls of == and of the hash stay within their bounds, as its
+// calls of f do, whatever the hash: a constant one costs compares of keys,
+// never more compares of values.
+TEST(FindPeriod, BoundsItsComparesAndHashesUnderAnyHash) {
+    int64_t hashes = 0;
+    const CraftedHash crafted{{{100, 4000}, {7, 9}, {3000, 20}}};
+    const std::vector<std::function<size_t(uint32_t)>> hashOf = {
+        MixHash{}, [](uint32_t) { return size_t{42}; }, [](uint32_t x) { return size_t{x & 3}; },
+        crafted, CraftedHash{{}}};
+    for (const auto& [mu, lambda] : std::vector<std::pair<uint32_t, uint32_t>>{
+             {0, 1}, {3, 40}, {55, 2}, {700, 300}, {40000, 10000}, {5, 90000}}) {
+        const std::vector<uint32_t> table = rho(mu, lambda);
+        for (const auto& inner : hashOf) {
+            int64_t calls = 0;
+            hashes = 0;
+            Counted::compares = 0;
+            auto f = [&](const Counted& x) {
+                calls++;
+                return Counted{table[x.value]};
+            };
+            auto hash = [&](const Counted& x) {
+                hashes++;
+                return inner(x.value);
+            };
+            const cycle::Period<Counted> period = cycle::findPeriod(Counted{0}, f, hash);
+            ASSERT_EQ(period.mu, mu);
+            ASSERT_EQ(period.lambda, lambda);
+            EXPECT_LE(Counted::compares, equalsBound(calls)) << mu << " " << lambda;
+            EXPECT_LE(hashes, calls) << mu << " " << lambda;
+        }
+    }
+}
+
+// T needs copies and ==: a T whose moves are deleted is copied instead.
+struct Pinned {
+    explicit Pinned(uint64_t v) : value(v) {}
+    Pinned(const Pinned&) = default;
+    Pinned& operator=(const Pinned&) = default;
+    Pinned(Pinned&&) = delete;
+    Pinned& operator=(Pinned&&) = delete;
+    bool operator==(const Pinned& other) const {
+        return value == other.value;
+    }
+    uint64_t value;
+};
+
+TEST(FindPeriod, CopiesATypeThatCannotBeMoved) {
+    auto step = [](const Pinned& x) { return Pinned((x.value * x.value + 1) % 100000007); };
+    auto hash = [](const Pinned& x) { return static_cast<size_t>(x.value); };
+    auto plain = [](const uint64_t& x) { return (x * x + 1) % 100000007; };
+    const cycle::Period<uint64_t> expected = cycle::findPeriod(uint64_t{5}, plain);
+    const cycle::Period<Pinned> period = cycle::findPeriod(Pinned(5), step, hash);
+    EXPECT_EQ(period.entry.value, expected.entry);
+    EXPECT_EQ(period.mu, expected.mu);
+    EXPECT_EQ(period.lambda, expected.lambda);
+    EXPECT_GT(expected.mu + expected.lambda, 4096); // past the table's first thinning
+    const std::optional<cycle::Period<Pinned>> within =
+        cycle::findPeriodWithin(Pinned(5), step, expected.mu + expected.lambda - 1, hash);
+    EXPECT_FALSE(within.has_value());
 }
 
 } // namespace

@@ -29,10 +29,10 @@ typename Steps::Value valueAt(const Saved& checkpoints, Steps& steps, int64_t ta
     }
     typename Steps::Value value = checkpoints.held[from].value;
     for (int64_t i = target - from * checkpoints.gap; i > 0; i--) {
-        value = steps.advance(value);
+        takeValue(value, steps.advance(value));
         moves++;
     }
-    return value;
+    return moveIfMovable(value);
 }
 
 // Locates the cycle after seen, a repeat, as a Result {entry, mu, lambda}
@@ -84,13 +84,13 @@ CYCLE_NOINLINE Result locateCycle(Steps& steps, const Saved& checkpoints, Sighti
         mu = (low - 1) * gap;
         chain = moves;
         while (!(behind == ahead)) {
-            behind = steps.advance(behind);
-            ahead = steps.advance(ahead);
+            takeValue(behind, steps.advance(behind));
+            takeValue(ahead, steps.advance(ahead));
             mu++;
             moves += 2;
             chain++;
         }
-        entry = std::move(behind);
+        entry = moveIfMovable(behind);
     }
     int64_t lambda = lap;
     if (seen.repeat <= Saved::STRETCH && seen.position > Saved::STRETCH) {
@@ -101,7 +101,7 @@ CYCLE_NOINLINE Result locateCycle(Steps& steps, const Saved& checkpoints, Sighti
             lap / 2 < Saved::STRETCH - seen.repeat ? lap / 2 : Saved::STRETCH - seen.repeat;
         Value around = entry;
         for (int64_t step = 1; step <= most; step++) {
-            around = steps.advance(around);
+            takeValue(around, steps.advance(around));
             moves++;
             chain++;
             if (around == entry) {
@@ -111,7 +111,7 @@ CYCLE_NOINLINE Result locateCycle(Steps& steps, const Saved& checkpoints, Sighti
         }
     }
     countMoves(tally, moves, chain < moves ? chain : moves);
-    return Result{std::move(entry), mu, lambda};
+    return Result{moveIfMovable(entry), mu, lambda};
 }
 
 } // namespace detail

@@ -4,10 +4,16 @@
 // checkpoints (locate_cycle.h).
 //
 // Costs, in calls of f: at most 2 max(mu, lambda) + lambda to see the
-// repeat, plus under 13 gaps to locate it (a gap is 8, or a 127th of the
-// calls), plus at most 56 when mu <= 56. The checkpoints take 256 values of
-// T and 6 KiB of keys on the stack; nothing is allocated and no thread
-// started.
+// repeat, plus under 13 gaps to locate it (a gap is 8, or S / 127, S the
+// calls made to see the repeat), plus at most 56 when mu <= 56. T's ==: 3 a
+// step in the first stretch (start and two tortoises), at most 3 a step in
+// the table stretch (the checkpoints that hold the step's key: see
+// insertHeld), one a step and 10 more to locate the cycle, and 2 where the
+// first stretch sees its repeat: 3 a call of f and 12 more in all. hash:
+// once a step of the table stretch, and once for each of the first
+// stretch's 8 checkpoints and its anchor when the table is built, never
+// more than once a call of f. The checkpoints take 256 values of T and
+// 10 KiB of keys on the stack; nothing is allocated and no thread started.
 #ifndef CYCLE_DETAIL_PERIOD_WALK_H
 #define CYCLE_DETAIL_PERIOD_WALK_H
 
@@ -67,7 +73,7 @@ CYCLE_ALWAYS_INLINE Sighting sightRepeat(const typename Steps::Value& start, Ste
     int64_t position = 0;
     int64_t event = 1;
     for (;;) {
-        value = steps.advance(value);
+        takeValue(value, steps.advance(value));
         position++;
         if (steps.ended(value)) {
             countMoves(tally, position, position);
@@ -87,7 +93,7 @@ CYCLE_ALWAYS_INLINE Sighting sightRepeat(const typename Steps::Value& start, Ste
             continue;
         }
         if ((position & (position - 1)) == 0) {
-            previous = std::move(anchor);
+            previous = moveIfMovable(anchor);
             previous_at = anchor_at;
             anchor = value;
             anchor_at = position;
@@ -104,15 +110,15 @@ CYCLE_ALWAYS_INLINE Sighting sightRepeat(const typename Steps::Value& start, Ste
         event = position < gap ? 2 * position : position + gap;
         event = event < Saved::STRETCH ? event : Saved::STRETCH;
     }
-    return tableStretch(std::move(value), anchor, steps, checkpoints, limit, tally);
+    return tableStretch(moveIfMovable(value), anchor, steps, checkpoints, limit, tally);
 }
 
 // The checkpoints of a value walk: VALUE_SLOTS (256) values of T and their
-// keys, in 2^VALUE_TABLE_BITS (256) buckets of two (4 KiB), the table built
-// at VALUE_STRETCH (56) values; with a gap under a 127th of the position,
-// the search for mu costs few calls of f.
+// keys (2 KiB), indexed by a filter (4 KiB) and a set (4 KiB) that never
+// fill, the index built at VALUE_STRETCH (56) values; with a gap of at most
+// a 128th of the position, the search for mu costs few calls of f.
 template <typename T>
-using ValueCheckpoints = Checkpoints<T, VALUE_SLOTS, VALUE_TABLE_BITS, VALUE_STRETCH>;
+using ValueCheckpoints = Checkpoints<T, VALUE_SLOTS, VALUE_TABLE_BITS, VALUE_STRETCH, true>;
 
 // findPeriodWithin with a tally; limit NO_LIMIT walks until a repeat.
 template <typename T, typename F, typename Hash, typename Tally>

@@ -68,6 +68,8 @@ CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
     }
     checkpoints.anchor = steps.key(anchor);
     checkpoints.prior = checkpoints.anchor;
+    checkpoints.anchor_at = firstAnchor(Saved::STRETCH);
+    checkpoints.prior_at = checkpoints.anchor_at;
     checkpoints.lost = false;
     checkpoints.shared = false;
     buildTable(checkpoints);
@@ -75,18 +77,29 @@ CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
     int64_t next_save = checkpoints.count * checkpoints.gap;
     int64_t event = next_save < stop ? next_save : stop;
     for (;;) {
-        value = steps.advance(value);
+        takeValue(value, steps.advance(value));
         position++;
         if (CYCLE_RARELY(steps.ended(value))) {
             break;
         }
         const uint64_t key = steps.key(value);
-        uint64_t* bucket = checkpoints.table[key >> (64 - Saved::MOST_BITS)];
-        if (CYCLE_RARELY(bucket[0] == key) || CYCLE_RARELY(bucket[1] == key)) {
-            const int64_t repeat = findHeld(checkpoints, value, key);
-            if (repeat >= 0) {
-                countMoves(tally, position, position);
-                return {repeat * checkpoints.gap, position};
+        uint64_t* bucket = nullptr;
+        if constexpr (Saved::FILTERED) {
+            if (CYCLE_RARELY(filterMayHold(checkpoints, key)) && setHolds(checkpoints, key)) {
+                const int64_t repeat = findHeld(checkpoints, value, key);
+                if (repeat >= 0) {
+                    countMoves(tally, position, position);
+                    return {repeat * checkpoints.gap, position};
+                }
+            }
+        } else {
+            bucket = checkpoints.table[key >> (64 - Saved::MOST_BITS)];
+            if (CYCLE_RARELY(bucket[0] == key) || CYCLE_RARELY(bucket[1] == key)) {
+                const int64_t repeat = findHeld(checkpoints, value, key);
+                if (repeat >= 0) {
+                    countMoves(tally, position, position);
+                    return {repeat * checkpoints.gap, position};
+                }
             }
         }
         if (!CYCLE_RARELY(position == event)) {
@@ -98,13 +111,20 @@ CYCLE_NOINLINE Sighting tableStretch(typename Steps::Value value,
         if ((position & (position - 1)) == 0) {
             checkpoints.prior = checkpoints.anchor;
             checkpoints.anchor = key;
+            checkpoints.prior_at = checkpoints.anchor_at;
+            checkpoints.anchor_at = position;
         }
         if (position >= release) {
             checkpoints.prior = checkpoints.anchor;
+            checkpoints.prior_at = checkpoints.anchor_at;
         }
         checkpoints.keys[checkpoints.count] = key;
         holdCheckpoint(checkpoints, value);
-        tableInsert(checkpoints, bucket, key);
+        if constexpr (Saved::FILTERED) {
+            insertHeld(checkpoints, checkpoints.count - 1);
+        } else {
+            tableInsert(checkpoints, bucket, key);
+        }
         if (checkpoints.count == Saved::SLOTS) {
             thinCheckpoints(checkpoints);
         }
