@@ -15,8 +15,13 @@
 // --ci_max_time=<seconds> (default 10) caps the time one row may take, and
 // --progress=<stage> reports, under that name, how far the run has come on
 // standard error every few seconds.
-#include "rounds.h"
-#include "rows.h"
+#include "common/rounds.h"
+#include "graph/graph_rows.h"
+#include "lists/list_rows.h"
+#include "many/many_rows.h"
+#include "mapping/mapping_rows.h"
+#include "period/period_rows.h"
+#include "short/short_rows.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,7 +7,7 @@
 // quick try). Every PROGRESS_SECONDS it reports on standard error the calls
 // of the function so far, against the 2 m that a run on a random function
 // takes.
-#include "period_kernels.h"
+#include "period/period_kernels.h"
 
 #include "cycle/detect.h"
 

@@ -1,7 +1,7 @@
 // The graph rows' shapes are what their names say, and every kernel that
 // answers a question answers it as the textbook search does on them.
-#include "graph_kernels.h"
-#include "graph_sets.h"
+#include "graph/graph_kernels.h"
+#include "graph/graph_sets.h"
 
 #include <cycle/graph.h>
 

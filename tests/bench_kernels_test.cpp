@@ -1,13 +1,13 @@
 // The benchmark's kernels: the closed forms and bounds of their step counts,
 // their verdicts on relinked node sets of every shape, the sweep's target
 // index, and Nivasch's stacks on increasing addresses.
+#include "common/node_sets.h"
 #include "cycle/detect.h"
 #include "hare_walk.h"
 #include "link_reversal.h"
-#include "list_kernels.h"
-#include "many_lists.h"
-#include "node_sets.h"
-#include "short_kernels.h"
+#include "lists/list_kernels.h"
+#include "many/many_lists.h"
+#include "short/short_kernels.h"
 
 #include <gtest/gtest.h>
 

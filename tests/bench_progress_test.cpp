@@ -1,7 +1,7 @@
 // The progress report of cycle_bench: which rows the filter counts, and how
 // the runs of a row are counted while Google Benchmark looks for its
 // iteration count.
-#include "progress.h"
+#include "common/progress.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // and the verdicts of every short kernel on them, and the period kernels
 // against a brute-force truth on small domains.
 #include "cycle/mapping.h"
-#include "mapping_kernels.h"
-#include "mapping_sets.h"
-#include "period_kernels.h"
-#include "short_kernels.h"
-#include "short_lists.h"
+#include "mapping/mapping_kernels.h"
+#include "mapping/mapping_sets.h"
+#include "period/period_kernels.h"
+#include "short/short_kernels.h"
+#include "short/short_lists.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The bench's statistics on synthetic samples: the median's 95% interval
 // covers the true median about 95% of the time and narrows as samples grow,
 // outliers are counted, and sampling stops at the target or at the cap.
-#include "intervals.h"
+#include "common/intervals.h"
 
 #include <gtest/gtest.h>
 

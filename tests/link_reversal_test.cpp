@@ -2,7 +2,7 @@
 // it leaves behind in the links, and a cross-check against the hare.
 #include "hare_walk.h"
 #include "link_reversal.h"
-#include "list_kernels.h"
+#include "lists/list_kernels.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
