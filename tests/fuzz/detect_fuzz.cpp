@@ -1,6 +1,6 @@
 // libFuzzer target: every public function of the library against a
-// brute-force truth, on lists, function tables, mappings and directed graphs
-// made from the input.
+// brute-force truth, on lists, function tables, mappings, directed graphs and
+// graphs kept acyclic edge by edge, made from the input.
 // Build and run (CI does, for a short fixed time):
 //   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -Iinclude \
 //       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
@@ -404,11 +404,79 @@ void checkGraph(Bytes& bytes) {
     }
 }
 
+// AcyclicGraph driven by the input: adds, removes and new vertices on up to
+// 24 vertices, each answer, each refusal's cycle and the order checked
+// against reachability over the edges held.
+void checkAcyclic(Bytes& bytes) {
+    size_t n = 1 + take(bytes, 1) % 16;
+    cycle::AcyclicGraph<uint8_t> graph(n);
+    std::vector<std::vector<bool>> edge(24, std::vector<bool>(24, false));
+    auto reaches = [&](size_t from, size_t to) {
+        std::vector<bool> seen(n, false);
+        std::vector<size_t> stack{from};
+        seen[from] = true;
+        while (!stack.empty()) {
+            const size_t v = stack.back();
+            stack.pop_back();
+            if (v == to) {
+                return true;
+            }
+            for (size_t w = 0; w < n; w++) {
+                if (edge[v][w] && !seen[w]) {
+                    seen[w] = true;
+                    stack.push_back(w);
+                }
+            }
+        }
+        return false;
+    };
+    std::vector<uint8_t> loop;
+    for (int op = 0; op < 64 && bytes.at < bytes.size; op++) {
+        const uint32_t code = take(bytes, 2);
+        const size_t u = (code >> 8) % n;
+        const size_t w = (code >> 3) % n;
+        if (code % 8 == 0 && n < 24) {
+            check(graph.addVertex() == n);
+            n++;
+        } else if (code % 8 == 1) {
+            check(graph.removeEdge(static_cast<uint8_t>(u), static_cast<uint8_t>(w)) == edge[u][w]);
+            edge[u][w] = false;
+        } else {
+            const bool expected = edge[u][w] || !(u == w || reaches(w, u));
+            const bool added =
+                graph.addEdge(static_cast<uint8_t>(u), static_cast<uint8_t>(w), loop);
+            check(added == expected);
+            if (added) {
+                check(loop.empty());
+                edge[u][w] = true;
+            } else {
+                check(!loop.empty() && loop[0] == u && (u == w || loop[1] == w));
+                for (size_t i = 0; i < loop.size(); i++) {
+                    const size_t to = i + 1 < loop.size() ? loop[i + 1] : u;
+                    check(i == 0 ? to == w : edge[loop[i]][to]);
+                }
+            }
+        }
+        std::vector<int> position(n, -1);
+        for (size_t i = 0; i < graph.order().size(); i++) {
+            check(graph.order()[i] < n && position[graph.order()[i]] < 0);
+            position[graph.order()[i]] = static_cast<int>(i);
+        }
+        for (size_t a = 0; a < n; a++) {
+            for (size_t b = 0; b < n; b++) {
+                check(graph.hasEdge(static_cast<uint8_t>(a), static_cast<uint8_t>(b)) ==
+                      edge[a][b]);
+                check(!edge[a][b] || position[a] < position[b]);
+            }
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bytes bytes{data, size, 0};
-    switch (take(bytes, 1) % 4) {
+    switch (take(bytes, 1) % 5) {
     case 0:
         checkList(bytes);
         break;
@@ -418,8 +486,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 2:
         checkMapping(bytes);
         break;
-    default:
+    case 3:
         checkGraph(bytes);
+        break;
+    default:
+        checkAcyclic(bytes);
         break;
     }
     return 0;

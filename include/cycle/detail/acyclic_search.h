@@ -1,0 +1,294 @@
+// What AcyclicGraph keeps beside its adjacency lists, and the search
+// between an edge's two ends that keeps its order (Pearce and Kelly, 2006).
+//
+// Invariant: position[order[i]] == i, and every edge u -> w has
+// position[u] < position[w]. An edge from -> to with position[from] <
+// position[to] keeps it as it is. Otherwise only the vertices whose
+// positions lie in [position[to], position[from]] can be wrong: forward,
+// those to reaches (none may be from: that would close a cycle); backward,
+// those that reach from. Both sets are found by a search that never leaves
+// that span, and they swap places: the backward set takes the lowest of
+// their positions, in its own order, and the forward set the rest, in its
+// own. No other vertex moves.
+//
+// Costs of one search: the vertices of the two sets, their out-edges
+// (forward) and in-edges (backward), and a sort of each set by position.
+// Memory: 4 bytes a vertex for the marks, one Vertex a vertex for the
+// forward search's tree, and the two sets and the search's stack, each at
+// most the span. No recursion: a chain of any length runs on any stack.
+#ifndef CYCLE_DETAIL_ACYCLIC_SEARCH_H
+#define CYCLE_DETAIL_ACYCLIC_SEARCH_H
+
+#include "messages.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace cycle {
+namespace detail {
+
+// The graph's edges, for hasEdge and for refusing a repeated edge in one
+// probe: an open-addressed table of (from, to) pairs, at most half full,
+// probed linearly from a hash seeded per table, so that no fixed list of
+// edges makes every graph's probes long. Erasing shifts the run back, so
+// no tombstone lengthens a probe.
+template <typename Vertex> class EdgeSet {
+  public:
+    size_t size() const {
+        return count_;
+    }
+
+    bool contains(Vertex from, Vertex to) const {
+        if (count_ == 0) {
+            return false;
+        }
+        for (size_t slot = home(from, to);; slot = (slot + 1) & mask()) {
+            if (!used_[slot]) {
+                return false;
+            }
+            if (pairs_[slot].from == from && pairs_[slot].to == to) {
+                return true;
+            }
+        }
+    }
+
+    // Makes room for one more pair, so that insert cannot fail; throws
+    // std::bad_alloc with the set as it was.
+    void reserveOne() {
+        if (2 * (count_ + 1) > used_.size()) {
+            grow();
+        }
+    }
+
+    // Adds a pair known to be absent, after reserveOne.
+    void insert(Vertex from, Vertex to) noexcept {
+        size_t slot = home(from, to);
+        while (used_[slot]) {
+            slot = (slot + 1) & mask();
+        }
+        used_[slot] = 1;
+        pairs_[slot] = {from, to};
+        count_++;
+    }
+
+    // Removes the pair; false if absent.
+    bool erase(Vertex from, Vertex to) noexcept {
+        if (count_ == 0) {
+            return false;
+        }
+        size_t slot = home(from, to);
+        for (;; slot = (slot + 1) & mask()) {
+            if (!used_[slot]) {
+                return false;
+            }
+            if (pairs_[slot].from == from && pairs_[slot].to == to) {
+                break;
+            }
+        }
+        // Shift back every later pair of the run that may sit at the hole.
+        for (size_t next = (slot + 1) & mask(); used_[next]; next = (next + 1) & mask()) {
+            const size_t wanted = home(pairs_[next].from, pairs_[next].to);
+            const bool between = slot <= next ? (slot < wanted && wanted <= next)
+                                              : (slot < wanted || wanted <= next);
+            if (!between) {
+                pairs_[slot] = pairs_[next];
+                slot = next;
+            }
+        }
+        used_[slot] = 0;
+        count_--;
+        return true;
+    }
+
+  private:
+    struct Pair {
+        Vertex from;
+        Vertex to;
+    };
+
+    static uint64_t mix(uint64_t x) {
+        x ^= x >> 31;
+        x *= 0x7FB5D329728EA185u;
+        x ^= x >> 27;
+        x *= 0x81DADEF4BC2DD44Du;
+        return x ^ (x >> 33);
+    }
+    static uint64_t newSeed() {
+        static std::atomic<uint64_t> tables{0};
+        return mix(tables.fetch_add(1, std::memory_order_relaxed) + 0x9E3779B97F4A7C15u);
+    }
+    size_t mask() const {
+        return used_.size() - 1;
+    }
+    size_t home(Vertex from, Vertex to) const {
+        const uint64_t a = static_cast<uint64_t>(from);
+        const uint64_t b = static_cast<uint64_t>(to);
+        return static_cast<size_t>(mix(a * 0x9E3779B97F4A7C15u ^ mix(b ^ seed_))) & mask();
+    }
+    void grow() {
+        const size_t capacity = used_.empty() ? 16 : 2 * used_.size();
+        std::vector<uint8_t> used(capacity, 0);
+        std::vector<Pair> pairs(capacity);
+        used_.swap(used);
+        pairs_.swap(pairs);
+        count_ = 0;
+        for (size_t slot = 0; slot < used.size(); slot++) {
+            if (used[slot]) {
+                insert(pairs[slot].from, pairs[slot].to);
+            }
+        }
+    }
+
+    std::vector<uint8_t> used_;
+    std::vector<Pair> pairs_;
+    size_t count_ = 0;
+    uint64_t seed_ = newSeed();
+};
+
+// The search's memory, kept between calls so that a search allocates only
+// when a span is the largest yet.
+template <typename Vertex> struct SpanSearch {
+    std::vector<uint32_t> mark; // a vertex's stamp: stamp for forward, stamp + 1 backward
+    uint32_t stamp = 0;
+    std::vector<Vertex> parent; // the forward tree, for the cycle
+    std::vector<Vertex> stack;
+    std::vector<Vertex> forward;
+    std::vector<Vertex> backward;
+    std::vector<Vertex> slots;
+};
+
+// The vertex v as a size_t.
+template <typename Vertex> size_t at(Vertex v) {
+    return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(v));
+}
+
+// Fresh stamps for a search; the marks are cleared when they run out.
+template <typename Vertex> uint32_t nextStamps(SpanSearch<Vertex>& search) {
+    if (search.stamp >= std::numeric_limits<uint32_t>::max() - 3) {
+        std::fill(search.mark.begin(), search.mark.end(), 0u);
+        search.stamp = 0;
+    }
+    search.stamp += 2;
+    return search.stamp;
+}
+
+// Forward from to, within positions up to bound (from's): fills
+// search.forward with every vertex reached, and returns true, leaving
+// search.parent as the tree, once from itself is reached.
+template <typename Vertex>
+bool searchForward(SpanSearch<Vertex>& search, const std::vector<std::vector<Vertex>>& out,
+                   const std::vector<Vertex>& position, Vertex from, Vertex to) {
+    const uint32_t stamp = search.stamp;
+    const size_t bound = at(position[at(from)]);
+    search.forward.clear();
+    search.stack.clear();
+    search.stack.push_back(to);
+    search.mark[at(to)] = stamp;
+    while (!search.stack.empty()) {
+        const Vertex v = search.stack.back();
+        search.stack.pop_back();
+        search.forward.push_back(v);
+        for (const Vertex w : out[at(v)]) {
+            if (search.mark[at(w)] == stamp || at(position[at(w)]) > bound) {
+                continue;
+            }
+            search.mark[at(w)] = stamp;
+            search.parent[at(w)] = v;
+            if (w == from) {
+                return true;
+            }
+            search.stack.push_back(w);
+        }
+    }
+    return false;
+}
+
+// Backward from from, within positions from bound (to's) up: fills
+// search.backward with every vertex that reaches from there.
+template <typename Vertex>
+void searchBackward(SpanSearch<Vertex>& search, const std::vector<std::vector<Vertex>>& in,
+                    const std::vector<Vertex>& position, Vertex from, Vertex to) {
+    const uint32_t stamp = search.stamp + 1;
+    const size_t bound = at(position[at(to)]);
+    search.backward.clear();
+    search.stack.clear();
+    search.stack.push_back(from);
+    search.mark[at(from)] = stamp;
+    while (!search.stack.empty()) {
+        const Vertex v = search.stack.back();
+        search.stack.pop_back();
+        search.backward.push_back(v);
+        for (const Vertex w : in[at(v)]) {
+            if (search.mark[at(w)] == stamp || at(position[at(w)]) < bound) {
+                continue;
+            }
+            search.mark[at(w)] = stamp;
+            search.stack.push_back(w);
+        }
+    }
+}
+
+// The backward set takes the lowest of both sets' positions, then the
+// forward set the rest, each in its own order.
+template <typename Vertex>
+void swapSpans(SpanSearch<Vertex>& search, std::vector<Vertex>& order,
+               std::vector<Vertex>& position) {
+    const auto earlier = [&position](Vertex a, Vertex b) {
+        return position[at(a)] < position[at(b)];
+    };
+    std::sort(search.backward.begin(), search.backward.end(), earlier);
+    std::sort(search.forward.begin(), search.forward.end(), earlier);
+    search.slots.clear();
+    for (const Vertex v : search.backward) {
+        search.slots.push_back(position[at(v)]);
+    }
+    for (const Vertex v : search.forward) {
+        search.slots.push_back(position[at(v)]);
+    }
+    std::inplace_merge(search.slots.begin(), search.slots.begin() + search.backward.size(),
+                       search.slots.end());
+    size_t i = 0;
+    for (const Vertex v : search.backward) {
+        position[at(v)] = search.slots[i];
+        order[at(search.slots[i])] = v;
+        i++;
+    }
+    for (const Vertex v : search.forward) {
+        position[at(v)] = search.slots[i];
+        order[at(search.slots[i])] = v;
+        i++;
+    }
+}
+
+// Throws std::out_of_range unless v names one of n vertices.
+template <typename Vertex> void checkVertex(const char* who, Vertex v, size_t n) {
+    if ((std::is_signed<Vertex>::value && v < Vertex{0}) || at(v) >= n) {
+        throw std::out_of_range(std::string(who) + ": vertex " + integerText(v) +
+                                " is outside [0, " + std::to_string(n) + ")");
+    }
+}
+
+// Throws std::length_error unless a Vertex can name every one of n
+// vertices.
+template <typename Vertex> void checkRoom(const char* who, size_t n) {
+    using Largest = unsigned long long;
+    if (n > 0 &&
+        static_cast<Largest>(n - 1) > static_cast<Largest>(std::numeric_limits<Vertex>::max())) {
+        throw std::length_error(std::string(who) + ": " + std::to_string(n) +
+                                " vertices cannot all be named by the vertex type, whose "
+                                "largest value is " +
+                                integerText(std::numeric_limits<Vertex>::max()));
+    }
+}
+
+} // namespace detail
+} // namespace cycle
+
+#endif
