@@ -130,7 +130,7 @@ template <typename Vertex> void randomOperations(uint64_t seed, size_t n, int op
             }
         }
         expectOrder(graph, truth);
-        if (op % 8 == 0) {
+        if (op % 8 == 0 && truth.n <= 100) {
             expectSameEdges(graph, truth);
         }
     }
@@ -144,6 +144,11 @@ TEST(AcyclicGraph, AgreesWithReachabilityOverRandomOperations) {
     for (uint64_t seed = 0; seed < 40; seed++) {
         randomOperations<int8_t>(seed, 1 + seed % 7, 200);
         randomOperations<int64_t>(seed, 40, 400);
+    }
+    // Spans wide enough that a search gives way to moving one vertex
+    // across them.
+    for (uint64_t seed = 0; seed < 3; seed++) {
+        randomOperations<uint32_t>(seed, 400, 1000);
     }
 }
 

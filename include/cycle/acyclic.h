@@ -34,11 +34,15 @@ namespace cycle {
 //   Costs:   addEdge: a lookup of the edge (one expected probe of a table
 //            at most half full), then nothing more where from already comes
 //            before to in order(); else a search of the vertices whose
-//            positions lie between to's and from's: forward, those to
-//            reaches, with their out-edges, and, unless that finds from,
-//            backward, those that reach from, with their in-edges; each set
-//            is then sorted by position and they swap places. No other
-//            vertex is visited or moved. hasEdge: the lookup. removeEdge:
+//            positions lie in the span between to's and from's: forward,
+//            those to reaches, with their out-edges, and, unless that finds
+//            from, backward, those that reach from, with their in-edges;
+//            each set is then sorted by position and they swap places.
+//            Where from has no in-edge (or to no out-edge), no cycle can
+//            close: the one search stops past span / 8 + 16 vertices, and
+//            from (or to) moves across the span instead, at one write of
+//            the order and one of a position a vertex of the span. No
+//            vertex outside the span is visited or moved. hasEdge: the lookup. removeEdge:
 //            the lookup and the out-degree of from and the in-degree of to.
 //            addVertex: amortized constant.
 //   Memory:  per vertex, 3 sizeof(Vertex) + 52 bytes (the order both ways,
@@ -156,28 +160,58 @@ template <typename Vertex = uint32_t> class AcyclicGraph {
         std::vector<Vertex>& successors = out_[detail::at(from)];
         std::vector<Vertex>& predecessors = in_[detail::at(to)];
         edges_.reserveOne();
-        successors.reserve(successors.size() + 1);
-        predecessors.reserve(predecessors.size() + 1);
-        if (position_[detail::at(from)] > position_[detail::at(to)]) {
-            const size_t span =
-                detail::at(position_[detail::at(from)]) - detail::at(position_[detail::at(to)]) + 1;
-            search_.stack.reserve(span);
-            search_.forward.reserve(span);
-            search_.backward.reserve(span);
-            search_.slots.reserve(span);
-            detail::nextStamps(search_);
-            if (detail::searchForward(search_, out_, position_, from, to)) {
+        roomForOne(successors);
+        roomForOne(predecessors);
+        const size_t low = detail::at(position_[detail::at(to)]);
+        const size_t high = detail::at(position_[detail::at(from)]);
+        if (low < high && !reorder(from, to, low, high, cycle)) {
+            return false;
+        }
+        edges_.insert(from, to);
+        successors.push_back(to);
+        predecessors.push_back(from);
+        return true;
+    }
+
+    // Puts from before to, whose positions are high and low, moving only
+    // what lies between; false, with nothing moved, if to reaches from.
+    bool reorder(Vertex from, Vertex to, size_t low, size_t high, std::vector<Vertex>* cycle) {
+        const size_t span = high - low + 1;
+        search_.stack.reserve(span);
+        search_.forward.reserve(span);
+        search_.backward.reserve(span);
+        search_.slots.reserve(span);
+        detail::nextStamps(search_);
+        using detail::Searched;
+        const size_t unbounded = span;
+        const size_t budget = span / 8 + 16;
+        if (in_[detail::at(from)].empty()) {
+            if (detail::searchForward(search_, out_, position_, from, to, budget) ==
+                Searched::OVER_BUDGET) {
+                detail::shiftDown(order_, position_, low, high);
+                return true;
+            }
+            search_.backward.assign(1, from);
+            search_.mark[detail::at(from)] = search_.stamp + 1;
+        } else if (out_[detail::at(to)].empty()) {
+            if (detail::searchBackward(search_, in_, position_, from, to, budget) ==
+                Searched::OVER_BUDGET) {
+                detail::shiftUp(order_, position_, low, high);
+                return true;
+            }
+            search_.forward.assign(1, to);
+            search_.mark[detail::at(to)] = search_.stamp;
+        } else {
+            if (detail::searchForward(search_, out_, position_, from, to, unbounded) ==
+                Searched::FOUND) {
                 if (cycle != nullptr) {
                     namePath(*cycle, from, to);
                 }
                 return false;
             }
-            detail::searchBackward(search_, in_, position_, from, to);
-            detail::swapSpans(search_, order_, position_);
+            detail::searchBackward(search_, in_, position_, from, to, unbounded);
         }
-        edges_.insert(from, to);
-        successors.push_back(to);
-        predecessors.push_back(from);
+        detail::swapSpans(search_, order_, position_, low, high);
         return true;
     }
 
@@ -190,6 +224,13 @@ template <typename Vertex = uint32_t> class AcyclicGraph {
         }
         cycle.push_back(to);
         std::reverse(cycle.begin() + 1, cycle.end());
+    }
+
+    // Room for one more in list, grown geometrically as push_back would.
+    static void roomForOne(std::vector<Vertex>& list) {
+        if (list.size() == list.capacity()) {
+            list.reserve(list.empty() ? 4 : 2 * list.size());
+        }
     }
 
     static void dropOne(std::vector<Vertex>& list, Vertex v) {

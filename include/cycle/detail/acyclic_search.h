@@ -13,6 +13,12 @@
 //
 // Costs of one search: the vertices of the two sets, their out-edges
 // (forward) and in-edges (backward), and a sort of each set by position.
+// Where from has no predecessor (or to no successor), no cycle can close
+// and one set is that vertex alone; the other set's search stops once it
+// passes an eighth of the span, and the vertex moves across the span
+// instead, every vertex between one place over: a sequential pass, cheaper
+// a vertex than a search's step, so that a chain added from its far end
+// costs the span, not a search of it and a sort.
 // Memory: 4 bytes a vertex for the marks, one Vertex a vertex for the
 // forward search's tree, and the two sets and the search's stack, each at
 // most the span. No recursion: a chain of any length runs on any stack.
@@ -179,12 +185,16 @@ template <typename Vertex> uint32_t nextStamps(SpanSearch<Vertex>& search) {
     return search.stamp;
 }
 
+// How a bounded search ended.
+enum class Searched { ALL, FOUND, OVER_BUDGET };
+
 // Forward from to, within positions up to bound (from's): fills
-// search.forward with every vertex reached, and returns true, leaving
-// search.parent as the tree, once from itself is reached.
+// search.forward with every vertex reached; FOUND, leaving search.parent as
+// the tree, once from itself is reached; OVER_BUDGET once more than budget
+// vertices were reached.
 template <typename Vertex>
-bool searchForward(SpanSearch<Vertex>& search, const std::vector<std::vector<Vertex>>& out,
-                   const std::vector<Vertex>& position, Vertex from, Vertex to) {
+Searched searchForward(SpanSearch<Vertex>& search, const std::vector<std::vector<Vertex>>& out,
+                       const std::vector<Vertex>& position, Vertex from, Vertex to, size_t budget) {
     const uint32_t stamp = search.stamp;
     const size_t bound = at(position[at(from)]);
     search.forward.clear();
@@ -195,6 +205,9 @@ bool searchForward(SpanSearch<Vertex>& search, const std::vector<std::vector<Ver
         const Vertex v = search.stack.back();
         search.stack.pop_back();
         search.forward.push_back(v);
+        if (search.forward.size() > budget) {
+            return Searched::OVER_BUDGET;
+        }
         for (const Vertex w : out[at(v)]) {
             if (search.mark[at(w)] == stamp || at(position[at(w)]) > bound) {
                 continue;
@@ -202,19 +215,21 @@ bool searchForward(SpanSearch<Vertex>& search, const std::vector<std::vector<Ver
             search.mark[at(w)] = stamp;
             search.parent[at(w)] = v;
             if (w == from) {
-                return true;
+                return Searched::FOUND;
             }
             search.stack.push_back(w);
         }
     }
-    return false;
+    return Searched::ALL;
 }
 
 // Backward from from, within positions from bound (to's) up: fills
-// search.backward with every vertex that reaches from there.
+// search.backward with every vertex that reaches from there; OVER_BUDGET
+// once more than budget vertices were reached.
 template <typename Vertex>
-void searchBackward(SpanSearch<Vertex>& search, const std::vector<std::vector<Vertex>>& in,
-                    const std::vector<Vertex>& position, Vertex from, Vertex to) {
+Searched searchBackward(SpanSearch<Vertex>& search, const std::vector<std::vector<Vertex>>& in,
+                        const std::vector<Vertex>& position, Vertex from, Vertex to,
+                        size_t budget) {
     const uint32_t stamp = search.stamp + 1;
     const size_t bound = at(position[at(to)]);
     search.backward.clear();
@@ -225,6 +240,9 @@ void searchBackward(SpanSearch<Vertex>& search, const std::vector<std::vector<Ve
         const Vertex v = search.stack.back();
         search.stack.pop_back();
         search.backward.push_back(v);
+        if (search.backward.size() > budget) {
+            return Searched::OVER_BUDGET;
+        }
         for (const Vertex w : in[at(v)]) {
             if (search.mark[at(w)] == stamp || at(position[at(w)]) < bound) {
                 continue;
@@ -233,27 +251,77 @@ void searchBackward(SpanSearch<Vertex>& search, const std::vector<std::vector<Ve
             search.stack.push_back(w);
         }
     }
+    return Searched::ALL;
+}
+
+// Moves v from position high down to low, every vertex between one place
+// up: valid where v has no predecessor, as then nothing must precede it.
+template <typename Vertex>
+void shiftDown(std::vector<Vertex>& order, std::vector<Vertex>& position, size_t low, size_t high) {
+    const Vertex v = order[high];
+    for (size_t i = high; i > low; i--) {
+        order[i] = order[i - 1];
+        position[at(order[i])] = static_cast<Vertex>(i);
+    }
+    order[low] = v;
+    position[at(v)] = static_cast<Vertex>(low);
+}
+
+// Moves v from position low up to high, every vertex between one place
+// down: valid where v has no successor.
+template <typename Vertex>
+void shiftUp(std::vector<Vertex>& order, std::vector<Vertex>& position, size_t low, size_t high) {
+    const Vertex v = order[low];
+    for (size_t i = low; i < high; i++) {
+        order[i] = order[i + 1];
+        position[at(order[i])] = static_cast<Vertex>(i);
+    }
+    order[high] = v;
+    position[at(v)] = static_cast<Vertex>(high);
 }
 
 // The backward set takes the lowest of both sets' positions, then the
-// forward set the rest, each in its own order.
+// forward set the rest, each in its own order. The sets come in the order
+// the searches met them: sorted by position where they are few against the
+// span [low, high], and else listed in order by one pass over the span,
+// which their marks tell apart (a sequential pass, cheaper than a sort
+// once the sets hold more than an eighth of it).
 template <typename Vertex>
 void swapSpans(SpanSearch<Vertex>& search, std::vector<Vertex>& order,
-               std::vector<Vertex>& position) {
-    const auto earlier = [&position](Vertex a, Vertex b) {
-        return position[at(a)] < position[at(b)];
-    };
-    std::sort(search.backward.begin(), search.backward.end(), earlier);
-    std::sort(search.forward.begin(), search.forward.end(), earlier);
+               std::vector<Vertex>& position, size_t low, size_t high) {
     search.slots.clear();
-    for (const Vertex v : search.backward) {
-        search.slots.push_back(position[at(v)]);
+    if (8 * (search.forward.size() + search.backward.size()) >= high - low + 1) {
+        search.forward.clear();
+        search.backward.clear();
+        for (size_t i = low; i <= high; i++) {
+            const Vertex v = order[i];
+            const uint32_t mark = search.mark[at(v)];
+            if (mark == search.stamp) {
+                search.forward.push_back(v);
+            } else if (mark == search.stamp + 1) {
+                search.backward.push_back(v);
+            } else {
+                continue;
+            }
+            search.slots.push_back(static_cast<Vertex>(i));
+        }
+    } else {
+        const auto earlier = [&position](Vertex a, Vertex b) {
+            return position[at(a)] < position[at(b)];
+        };
+        std::sort(search.backward.begin(), search.backward.end(), earlier);
+        std::sort(search.forward.begin(), search.forward.end(), earlier);
+        // The two sets' positions merged, lowest first.
+        size_t b = 0;
+        size_t f = 0;
+        while (b < search.backward.size() || f < search.forward.size()) {
+            const bool take_backward =
+                f == search.forward.size() ||
+                (b < search.backward.size() && earlier(search.backward[b], search.forward[f]));
+            const Vertex v = take_backward ? search.backward[b++] : search.forward[f++];
+            search.slots.push_back(position[at(v)]);
+        }
     }
-    for (const Vertex v : search.forward) {
-        search.slots.push_back(position[at(v)]);
-    }
-    std::inplace_merge(search.slots.begin(), search.slots.begin() + search.backward.size(),
-                       search.slots.end());
     size_t i = 0;
     for (const Vertex v : search.backward) {
         position[at(v)] = search.slots[i];
