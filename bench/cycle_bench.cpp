@@ -6,8 +6,9 @@
 // 2 MiB pages against 4 KiB pages pages/<layout>/linear/<n>, short lists one
 // at a time short/<kernel>/<layout>/<shape>/<n>, and the period of iterated
 // functions period/<kernel>/<function>/<bits>, and whole mappings
-// mapping/<kernel>/<shape>/<m>[/t2], and directed graphs
-// graph/<kernel>/<shape>/<n>; Google Benchmark
+// mapping/<kernel>/<shape>/<m>[/t2], directed graphs
+// graph/<kernel>/<shape>/<n>, and graphs kept acyclic edge by edge
+// acyclic/<kernel>/<workload>/<n>; Google Benchmark
 // adds /manual_time (or /iterations:1 when sampling to a target).
 //
 // Flags beside Google Benchmark's: --ci_target=<relative half-width> samples
@@ -15,6 +16,7 @@
 // --ci_max_time=<seconds> (default 10) caps the time one row may take, and
 // --progress=<stage> reports, under that name, how far the run has come on
 // standard error every few seconds.
+#include "acyclic/acyclic_rows.h"
 #include "common/rounds.h"
 #include "graph/graph_rows.h"
 #include "lists/list_rows.h"
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
     registerPeriodRows();
     registerMappingRows();
     registerGraphRows();
+    registerAcyclicRows();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
