@@ -8,7 +8,12 @@
 namespace {
 // Allocations left before the failures start; -1 for none.
 int64_t allocations_left = -1;
+int64_t live = 0;
 } // namespace
+
+int64_t liveAllocations() {
+    return live;
+}
 
 void failAllocationsAfter(int64_t count) {
     allocations_left = count;
@@ -26,15 +31,19 @@ void* operator new(size_t size) {
         allocations_left--;
     }
     if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        live++;
         return block;
     }
     throw std::bad_alloc();
 }
 
 void operator delete(void* block) noexcept {
-    std::free(block);
+    if (block != nullptr) {
+        live--;
+        std::free(block);
+    }
 }
 
 void operator delete(void* block, size_t) noexcept {
-    std::free(block);
+    operator delete(block);
 }

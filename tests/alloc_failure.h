@@ -11,4 +11,8 @@
 void failAllocationsAfter(int64_t count);
 void failNever();
 
+// The blocks operator new gave out and operator delete has not taken back:
+// equal before and after a call that freed all it took.
+int64_t liveAllocations();
+
 #endif

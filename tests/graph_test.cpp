@@ -477,3 +477,67 @@ TEST(GraphTest, ADeepChainRunsOnASmallStack) {
 }
 
 } // namespace
+
+namespace {
+
+// The cycle and the order's cycle of g in every pairing of vertex and
+// offset types, and through the ...Of forms, as vertex lists.
+std::vector<std::vector<size_t>> cyclesInEveryType(const Lists& g) {
+    std::vector<std::vector<size_t>> found;
+    auto add = [&found](const auto& cycle) { found.emplace_back(cycle.begin(), cycle.end()); };
+    const size_t n = g.size();
+    const Csr<uint32_t, uint32_t> narrow = toCsr<uint32_t, uint32_t>(g, 0);
+    const Csr<int64_t, int64_t> wide = toCsr<int64_t, int64_t>(g, 0);
+    const Csr<uint32_t, uint64_t> mixed = toCsr<uint32_t, uint64_t>(g, 0);
+    add(cycle::findGraphCycle(narrow.offsets.data(), narrow.targets.data(), n));
+    add(cycle::findGraphCycle(wide.offsets.data(), wide.targets.data(), n));
+    add(cycle::findGraphCycle(mixed.offsets.data(), mixed.targets.data(), n));
+    add(cycle::topologicalOrder(wide.offsets.data(), wide.targets.data(), n).cycle);
+    auto row = [&g](int32_t v) -> const std::vector<size_t>& { return g[static_cast<size_t>(v)]; };
+    add(cycle::findGraphCycleOf(static_cast<int32_t>(n), row));
+    add(cycle::topologicalOrderOf(static_cast<int32_t>(n), row).cycle);
+    return found;
+}
+
+// The same vertices and edges give the same cycle whatever the types hold
+// them: every choice the search makes hangs on n and the edge count alone.
+TEST(GraphTest, TheSameGraphGivesTheSameCycleInEveryType) {
+    // 1 <-> 2 out of reach of 0, a path 0 -> 3 -> ... -> 1002 closed by
+    // 1002 <-> 1003, and 149,000 edges from n - 1 to n - 2: 32-bit arrays
+    // lie under the switch to the far budget, 64-bit ones over it.
+    const size_t n = 100000;
+    Lists g(n);
+    g[1] = {2};
+    g[2] = {1};
+    g[0] = {3};
+    for (size_t v = 3; v < 1002; v++) {
+        g[v] = {v + 1};
+    }
+    g[1002] = {1003};
+    g[1003] = {1002};
+    g[n - 1].assign(149000, n - 2);
+    for (const auto& cycle : cyclesInEveryType(g)) {
+        EXPECT_EQ(cycle, (std::vector<size_t>{1002, 1003}));
+    }
+    // Random sparse graphs about the switch.
+    std::mt19937_64 random(39);
+    for (int trial = 0; trial < 40; trial++) {
+        const size_t size = 40000 + random() % 60000;
+        Lists h(size);
+        const size_t edges = size + random() % (2 * size);
+        for (size_t e = 0; e < edges; e++) {
+            const size_t u = random() % size;
+            // Mostly forward, so that cycles are few and lie deep.
+            const size_t w = random() % 64 == 0 ? random() % size : u + 1 + random() % 4;
+            if (w < size) {
+                h[u].push_back(w);
+            }
+        }
+        const auto found = cyclesInEveryType(h);
+        for (const auto& cycle : found) {
+            EXPECT_EQ(cycle, found[0]) << "trial " << trial;
+        }
+    }
+}
+
+} // namespace

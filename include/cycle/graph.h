@@ -3,8 +3,10 @@
 // requirements, cells and the cells their formulas read. The graph is on
 // vertices [0, n), given in compressed rows (v's successors are
 // targets[offsets[v]] .. targets[offsets[v + 1] - 1]) or by a callable that
-// returns any range of v's successors. Vertex and Offset are any integer
-// types; repeated edges and self-loops are allowed. docs/library.md says
+// returns any range of v's successors. Vertex is any integer type but bool
+// (refused at compile time in one line), Offset any integer type; repeated
+// edges and self-loops are allowed. The same vertices and edges give the
+// same answer, the same cycle included, whatever the types and the form. docs/library.md says
 // how each function works.
 //
 //     std::vector<uint32_t> cycle = cycle::findGraphCycle(offsets, targets, n);
@@ -32,22 +34,38 @@ namespace cycle {
 // A cycle of the graph in compressed rows, or none.
 //   Returns: empty for an acyclic graph; else distinct vertices, each with
 //            an edge to the next and the last with one to the first ({v}
-//            for a self-loop). The same graph gives the same cycle.
+//            for a self-loop). The same vertices and edges give the same
+//            cycle, whatever Vertex and Offset, and through the ...Of form.
 //   Calls:   first a depth-first search from vertex 0 that reads at most
-//            E / 16 of the E edges (E / 1,024 where the graph's arrays pass
-//            2 MiB); if it meets a cycle, every target is read once more, in
+//            E / 16 of the E edges (E / 1,024 where the graph lies far:
+//            3 n + E above 2^19, 2 MiB of 32-bit arrays, whatever the
+//            types); if it meets a cycle, every target is read once more, in
 //            order, to check it, and that is all.
-//            Else offsets are read twice and each edge twice more: once in
-//            order, to check and count, and once as Kahn's peel takes it;
-//            an edge the peel leaves (on or after a cycle) at most once more.
+//            Else each edge is read once in order, to check and count, and
+//            once as Kahn's peel takes it, where the graph lies far once
+//            more ahead of that, to ask for its count's line; an edge the
+//            peel leaves (on or after a cycle) at most once more. Offsets:
+//            each read twice by the check (as the end of one row and the
+//            start of the next), twice as the peel takes its vertex (six
+//            times where the graph lies far, to ask ahead for the row and
+//            its counts), and twice more for a vertex a search enters.
 //   Memory:  4 + sizeof(Vertex) bytes a vertex (8 + sizeof(Vertex) from
 //            2^30 vertices or edges), and 16 bytes a vertex on a search's
-//            path.
+//            path, in a std::vector whose capacity may reach twice that and
+//            three times while it grows: at most 48 bytes a vertex on the
+//            path. The cycle returned, sizeof(Vertex) a vertex on it, is
+//            reserved to its size.
 //   Threads: the caller's.
 //   Throws:  std::invalid_argument for bad input, std::bad_alloc.
 template <typename Vertex, typename Offset>
 std::vector<Vertex> findGraphCycle(const Offset* offsets, const Vertex* targets, size_t n) {
-    return detail::graphCycle("cycle::findGraphCycle", offsets, targets, n);
+    static_assert(detail::GRAPH_VERTEX<Vertex>,
+                  "cycle: a graph's vertex type must be an integer type other than bool");
+    if constexpr (detail::GRAPH_VERTEX<Vertex>) {
+        return detail::graphCycle("cycle::findGraphCycle", offsets, targets, n);
+    } else {
+        return {};
+    }
 }
 
 // An order in which every vertex comes before its successors, or the cycle
@@ -57,12 +75,19 @@ std::vector<Vertex> findGraphCycle(const Offset* offsets, const Vertex* targets,
 //            cycle as findGraphCycle gives it.
 //   Calls:   as findGraphCycle.
 //   Memory:  4 bytes a vertex (8 from 2^30 vertices or edges) beside the
-//            result, and 16 bytes a vertex on a search's path.
+//            result, and 16 bytes a vertex on a search's path, at most 48
+//            while its std::vector grows, as findGraphCycle's.
 //   Threads: the caller's.
 //   Throws:  std::invalid_argument for bad input, std::bad_alloc.
 template <typename Vertex, typename Offset>
 Order<Vertex> topologicalOrder(const Offset* offsets, const Vertex* targets, size_t n) {
-    return detail::graphOrder("cycle::topologicalOrder", offsets, targets, n);
+    static_assert(detail::GRAPH_VERTEX<Vertex>,
+                  "cycle: a graph's vertex type must be an integer type other than bool");
+    if constexpr (detail::GRAPH_VERTEX<Vertex>) {
+        return detail::graphOrder("cycle::topologicalOrder", offsets, targets, n);
+    } else {
+        return {};
+    }
 }
 
 // The strongly connected components, numbered sinks first.
@@ -71,20 +96,30 @@ Order<Vertex> topologicalOrder(const Offset* offsets, const Vertex* targets, siz
 //            in [0, count) for every v: two vertices share a number exactly
 //            when each reaches the other, and every edge u -> w has
 //            component[u] >= component[w].
-//   Calls:   reads offsets twice and each edge twice, as findGraphCycle
-//            does after its first search; an edge the peel leaves (in or
-//            after a cycle) exactly once more.
+//   Calls:   reads offsets and each edge as findGraphCycle does after its
+//            first search; an edge the peel leaves (in or after a cycle)
+//            once more in Tarjan's search, and, where the graph lies far,
+//            the first 8 of each row it enters once more ahead, to ask for
+//            their lines.
 //   Memory:  4 + sizeof(Vertex) bytes a vertex (8 + sizeof(Vertex) from
-//            2^30 vertices or edges), and at most 20 bytes a vertex the
-//            peel leaves (32 from 2^30), for Tarjan's path and stack, in
-//            std::vectors whose capacity may reach twice that.
+//            2^30 vertices or edges), and 20 bytes a vertex the peel leaves
+//            (32 from 2^30), for Tarjan's path (16) and stack (4, 8 from
+//            2^30), in std::vectors whose capacity may reach twice that and
+//            three times while one grows: at most 60 bytes a vertex left
+//            (96 from 2^30).
 //   Threads: the caller's.
 //   Throws:  std::invalid_argument for bad input, std::bad_alloc; component
 //            is then unspecified.
 template <typename Vertex, typename Offset>
 size_t stronglyConnected(const Offset* offsets, const Vertex* targets, size_t n,
                          Vertex* component) {
-    return detail::graphComponents("cycle::stronglyConnected", offsets, targets, n, component);
+    static_assert(detail::GRAPH_VERTEX<Vertex>,
+                  "cycle: a graph's vertex type must be an integer type other than bool");
+    if constexpr (detail::GRAPH_VERTEX<Vertex>) {
+        return detail::graphComponents("cycle::stronglyConnected", offsets, targets, n, component);
+    } else {
+        return 0;
+    }
 }
 
 // The same three questions of a graph given by successors(v), a callable
@@ -100,23 +135,42 @@ size_t stronglyConnected(const Offset* offsets, const Vertex* targets, size_t n,
 //   Throws:  as the rows form, and whatever successors throws.
 template <typename Vertex, typename Successors>
 std::vector<Vertex> findGraphCycleOf(Vertex n, Successors successors) {
-    const char* who = "cycle::findGraphCycleOf";
-    const detail::CopiedRows<Vertex> rows = detail::copyRows(who, n, successors);
-    return detail::graphCycle(who, rows.offsets.get(), rows.targets.get(), rows.n);
+    static_assert(detail::GRAPH_VERTEX<Vertex>,
+                  "cycle: a graph's vertex type must be an integer type other than bool");
+    if constexpr (detail::GRAPH_VERTEX<Vertex>) {
+        const char* who = "cycle::findGraphCycleOf";
+        const detail::CopiedRows<Vertex> rows = detail::copyRows(who, n, successors);
+        return detail::graphCycle(who, rows.offsets.get(), rows.targets.get(), rows.n);
+    } else {
+        return {};
+    }
 }
 
 template <typename Vertex, typename Successors>
 Order<Vertex> topologicalOrderOf(Vertex n, Successors successors) {
-    const char* who = "cycle::topologicalOrderOf";
-    const detail::CopiedRows<Vertex> rows = detail::copyRows(who, n, successors);
-    return detail::graphOrder(who, rows.offsets.get(), rows.targets.get(), rows.n);
+    static_assert(detail::GRAPH_VERTEX<Vertex>,
+                  "cycle: a graph's vertex type must be an integer type other than bool");
+    if constexpr (detail::GRAPH_VERTEX<Vertex>) {
+        const char* who = "cycle::topologicalOrderOf";
+        const detail::CopiedRows<Vertex> rows = detail::copyRows(who, n, successors);
+        return detail::graphOrder(who, rows.offsets.get(), rows.targets.get(), rows.n);
+    } else {
+        return {};
+    }
 }
 
 template <typename Vertex, typename Successors>
 size_t stronglyConnectedOf(Vertex n, Successors successors, Vertex* component) {
-    const char* who = "cycle::stronglyConnectedOf";
-    const detail::CopiedRows<Vertex> rows = detail::copyRows(who, n, successors);
-    return detail::graphComponents(who, rows.offsets.get(), rows.targets.get(), rows.n, component);
+    static_assert(detail::GRAPH_VERTEX<Vertex>,
+                  "cycle: a graph's vertex type must be an integer type other than bool");
+    if constexpr (detail::GRAPH_VERTEX<Vertex>) {
+        const char* who = "cycle::stronglyConnectedOf";
+        const detail::CopiedRows<Vertex> rows = detail::copyRows(who, n, successors);
+        return detail::graphComponents(who, rows.offsets.get(), rows.targets.get(), rows.n,
+                                       component);
+    } else {
+        return 0;
+    }
 }
 
 } // namespace cycle

@@ -94,8 +94,8 @@ size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) 
 // beyond the nearest caches.
 template <typename Count, typename Vertex, typename Offset>
 size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
-    return liesFar<Count>(rows) ? peelRows<true>(rows, counts, order)
-                                : peelRows<false>(rows, counts, order);
+    return liesFar(rows) ? peelRows<true>(rows, counts, order)
+                         : peelRows<false>(rows, counts, order);
 }
 
 } // namespace detail

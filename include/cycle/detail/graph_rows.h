@@ -58,6 +58,12 @@ template <typename T> bool isVertex(T value, size_t n) {
                                 value + ", outside [0, " + std::to_string(n) + ")");
 }
 
+// Whether the graph functions take Vertex: any integer type but bool, whose
+// one value past 0 names no count of vertices. The public functions check it
+// first, so that another type reads as one line.
+template <typename Vertex>
+constexpr bool GRAPH_VERTEX = std::is_integral<Vertex>::value && !std::is_same<Vertex, bool>::value;
+
 // Throws unless every vertex of [0, n) can be named by a Vertex.
 template <typename Vertex> void checkCount(const char* who, size_t n) {
     using Largest = unsigned long long;
@@ -92,18 +98,23 @@ template <typename Offset> size_t rowHolding(const Offset* offsets, size_t n, si
 // on, and loses a little at 2^14 and below).
 constexpr size_t FAR_BYTES = size_t{2} << 20;
 
-// Whether the graph's rows, a Count and an order entry a vertex reach past
-// FAR_BYTES.
-template <typename Count, typename Vertex, typename Offset>
-bool liesFar(const Rows<Vertex, Offset>& rows) {
-    const size_t bytes = rows.n * (sizeof(Count) + sizeof(Vertex) + sizeof(Offset)) +
-                         (rows.begin(rows.n) - rows.begin(0)) * sizeof(Vertex);
-    return bytes > FAR_BYTES;
+// Whether the graph's rows, a count and an order entry a vertex reach past
+// FAR_BYTES, each entry and each edge counted at 4 bytes whatever the
+// types: the choice hangs on the vertices and edges alone, so that the same
+// graph is searched the same way (and gives the same cycle) in every type
+// and through the ...Of forms.
+template <typename Vertex, typename Offset> bool liesFar(const Rows<Vertex, Offset>& rows) {
+    const size_t entries = 3 * rows.n + (rows.begin(rows.n) - rows.begin(0));
+    return entries > FAR_BYTES / 4;
 }
 
 // How far ahead the count pass asks for a target's count: far enough that
-// the misses of a few dozen edges overlap.
+// the misses of a few dozen edges overlap. The targets it read ahead wait in
+// a ring of COUNT_RING until their turn, so that each is read once.
 constexpr size_t COUNT_AHEAD = 32;
+constexpr size_t COUNT_RING = 64;
+static_assert(COUNT_RING > COUNT_AHEAD && (COUNT_RING & (COUNT_RING - 1)) == 0,
+              "the ring holds every target read ahead");
 
 // Checks that n - 1 fits the vertex type and that the offsets start at 0 or
 // above and never go down, reading offsets[0, n] once in order. Throws
@@ -143,24 +154,38 @@ void countTargetsOf(const char* who, const Rows<Vertex, Offset>& rows, Count* co
     }
     const size_t first = rows.begin(0);
     const size_t last = rows.begin(n);
+    // Each target is read and checked once, in order, Ahead of its count's
+    // turn where the lines are asked for early; a fault is met in order, so
+    // the first one is named.
+    const auto take = [&](size_t e) {
+        const Vertex target = rows.targets[e];
+        if (CYCLE_RARELY(!isVertex(target, n))) {
+            badSuccessor(who, std::to_string(rowHolding(rows.offsets, n, e)), integerText(target),
+                         n);
+        }
+        return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(target));
+    };
+    if (!Ahead) {
+        for (size_t e = first; e < last; e++) {
+            counts[take(e)]++;
+        }
+        return;
+    }
+    size_t ring[COUNT_RING];
+    size_t read = first;
     for (size_t e = first; e < last; e++) {
-        if (CYCLE_RARELY(!isVertex(rows.targets[e], n))) {
-            badSuccessor(who, std::to_string(rowHolding(rows.offsets, n, e)),
-                         integerText(rows.targets[e]), n);
+        for (; read < last && read <= e + COUNT_AHEAD; read++) {
+            const size_t target = take(read);
+            ring[read % COUNT_RING] = target;
+            prefetchLine(counts + target);
         }
-        if (Ahead && e + COUNT_AHEAD < last) {
-            // An unchecked target ahead may be wild; its count's address is
-            // formed only inside [0, n).
-            const size_t ahead = rows.target(e + COUNT_AHEAD);
-            prefetchLine(counts + (ahead < n ? ahead : 0));
-        }
-        counts[rows.target(e)]++;
+        counts[ring[e % COUNT_RING]]++;
     }
 }
 
 template <typename Count, typename Vertex, typename Offset>
 void countTargets(const char* who, const Rows<Vertex, Offset>& rows, Count* counts) {
-    if (liesFar<Count>(rows)) {
+    if (liesFar(rows)) {
         countTargetsOf<true>(who, rows, counts);
     } else {
         countTargetsOf<false>(who, rows, counts);
@@ -256,7 +281,10 @@ CopiedRows<Vertex> copyRows(const char* who, Vertex n, Successors& successors) {
                 badSuccessor(who, std::to_string(v), integerText(w), count);
             }
             if (CYCLE_RARELY(filled % COPY_BLOCK == 0)) {
-                blocks.emplace_back(new Vertex[COPY_BLOCK]);
+                // Owned before the list grows, so that its growth failing
+                // frees the block.
+                std::unique_ptr<Vertex[]> fresh(new Vertex[COPY_BLOCK]);
+                blocks.push_back(std::move(fresh));
                 block = blocks.back().get();
             }
             block[filled++ % COPY_BLOCK] = static_cast<Vertex>(w);

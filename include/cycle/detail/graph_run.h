@@ -53,8 +53,8 @@ bool quickCycle(const char* who, const Rows<Vertex, Offset>& rows, Count* counts
     for (size_t v = 0; v < rows.n; v++) {
         counts[v] = 0;
     }
-    const size_t budget = (rows.begin(rows.n) - rows.begin(0)) /
-                          (liesFar<Count>(rows) ? QUICK_SHARE_FAR : QUICK_SHARE);
+    const size_t budget =
+        (rows.begin(rows.n) - rows.begin(0)) / (liesFar(rows) ? QUICK_SHARE_FAR : QUICK_SHARE);
     if (searchForCycle<true>(rows, counts, budget, cycle) != CycleSearch::FOUND) {
         return false;
     }

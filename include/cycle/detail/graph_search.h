@@ -74,6 +74,7 @@ CycleSearch searchForCycle(const Rows<Vertex, Offset>& rows, Count* counts, size
                     from--;
                 }
                 cycle.clear();
+                cycle.reserve(path.size() - from);
                 for (size_t i = from; i < path.size(); i++) {
                     cycle.push_back(static_cast<Vertex>(path[i].vertex));
                 }
@@ -205,8 +206,8 @@ size_t componentsOfLeftRows(const Rows<Vertex, Offset>& rows, Count* rank, Verte
 // graph lies beyond the near caches.
 template <typename Count, typename Vertex, typename Offset>
 size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
-    return liesFar<Count>(rows) ? componentsOfLeftRows<true>(rows, rank, component)
-                                : componentsOfLeftRows<false>(rows, rank, component);
+    return liesFar(rows) ? componentsOfLeftRows<true>(rows, rank, component)
+                         : componentsOfLeftRows<false>(rows, rank, component);
 }
 
 } // namespace detail
