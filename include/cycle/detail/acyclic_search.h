@@ -346,13 +346,8 @@ template <typename Vertex> void checkVertex(const char* who, Vertex v, size_t n)
 // Throws std::length_error unless a Vertex can name every one of n
 // vertices.
 template <typename Vertex> void checkRoom(const char* who, size_t n) {
-    using Largest = unsigned long long;
-    if (n > 0 &&
-        static_cast<Largest>(n - 1) > static_cast<Largest>(std::numeric_limits<Vertex>::max())) {
-        throw std::length_error(std::string(who) + ": " + std::to_string(n) +
-                                " vertices cannot all be named by the vertex type, whose "
-                                "largest value is " +
-                                integerText(std::numeric_limits<Vertex>::max()));
+    if (!namesAll<Vertex>(n)) {
+        throw std::length_error(unnamedText<Vertex>(who, n, "vertices", "vertex"));
     }
 }
 

@@ -66,13 +66,8 @@ constexpr bool GRAPH_VERTEX = std::is_integral<Vertex>::value && !std::is_same<V
 
 // Throws unless every vertex of [0, n) can be named by a Vertex.
 template <typename Vertex> void checkCount(const char* who, size_t n) {
-    using Largest = unsigned long long;
-    if (n > 0 &&
-        static_cast<Largest>(n - 1) > static_cast<Largest>(std::numeric_limits<Vertex>::max())) {
-        throw std::invalid_argument(std::string(who) + ": " + std::to_string(n) +
-                                    " vertices cannot all be named by the vertex type, whose "
-                                    "largest value is " +
-                                    integerText(std::numeric_limits<Vertex>::max()));
+    if (!namesAll<Vertex>(n)) {
+        throw std::invalid_argument(unnamedText<Vertex>(who, n, "vertices", "vertex"));
     }
 }
 

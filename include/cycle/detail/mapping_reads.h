@@ -67,13 +67,8 @@ template <typename Index> constexpr void checkIndexType() {
 // Throws std::invalid_argument unless an Index can name every element of
 // [0, m) (findCycles: every leader is an element).
 template <typename Index> void checkNamed(const char* who, uint64_t m) {
-    using Largest = unsigned long long;
-    constexpr Largest most = static_cast<Largest>(std::numeric_limits<Index>::max());
-    if (m > 0 && static_cast<Largest>(m - 1) > most) {
-        throw std::invalid_argument(std::string(who) + ": " + std::to_string(m) +
-                                    " elements cannot all be named by the index type, whose "
-                                    "largest value is " +
-                                    integerText(std::numeric_limits<Index>::max()));
+    if (!namesAll<Index>(m)) {
+        throw std::invalid_argument(unnamedText<Index>(who, m, "elements", "index"));
     }
 }
 

@@ -3,6 +3,8 @@
 #ifndef CYCLE_DETAIL_MESSAGES_H
 #define CYCLE_DETAIL_MESSAGES_H
 
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <type_traits>
 
@@ -16,6 +18,23 @@ template <typename T> std::string integerText(T value) {
         return std::to_string(static_cast<long long>(value));
     }
     return std::to_string(static_cast<unsigned long long>(value));
+}
+
+// Whether a T names every one of count items numbered from 0.
+template <typename T> bool namesAll(size_t count) {
+    using Largest = unsigned long long;
+    return count == 0 ||
+           static_cast<Largest>(count - 1) <= static_cast<Largest>(std::numeric_limits<T>::max());
+}
+
+// who's message for count items (of what, say "vertices") that no T names
+// all of: "who: count what cannot all be named by the kind type, whose
+// largest value is ...".
+template <typename T>
+std::string unnamedText(const char* who, size_t count, const char* what, const char* kind) {
+    return std::string(who) + ": " + std::to_string(count) + " " + what +
+           " cannot all be named by the " + kind + " type, whose largest value is " +
+           integerText(std::numeric_limits<T>::max());
 }
 
 } // namespace detail
