@@ -521,7 +521,7 @@ TEST(GraphTest, TheSameGraphGivesTheSameCycleInEveryType) {
     }
     // Random sparse graphs about the switch.
     std::mt19937_64 random(39);
-    for (int trial = 0; trial < 40; trial++) {
+    for (int trial = 0; trial < 20; trial++) {
         const size_t size = 40000 + random() % 60000;
         Lists h(size);
         const size_t edges = size + random() % (2 * size);
