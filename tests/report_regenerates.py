@@ -18,7 +18,7 @@ import unittest
 SOURCE = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 sys.path.insert(0, os.path.join(SOURCE, "bench"))
 
-from report import graphs  # noqa: E402
+from report import acyclic, graphs  # noqa: E402
 from report.load import kernels_in, ordered, run_problems  # noqa: E402
 
 
@@ -96,6 +96,29 @@ class Report(unittest.TestCase):
                 "graph/kahn/dag/1024": {"floor_ratio_hi": 3.1}}
         self.assertEqual(graphs.below_floor(rows), ["graph/toporder/random/1024"])
         self.assertEqual(graphs.kernels_of(rows), ["kahn", "toporder"])
+
+    def test_acyclic_targets_are_judged_from_the_medians(self):
+        def run(ns):
+            return {"ns_per_edge": ns, "floor_ratio": ns / 10, "floor_ratio_lo": ns / 11,
+                    "floor_ratio_hi": ns / 9, "floor_ns_per_edge": 10, "edges": 100,
+                    "refused": 0.5}
+        rows = {"acyclic/recheck/random_dag/16384": run(3000),
+                "acyclic/acyclicgraph/random_dag/16384": run(20),
+                "acyclic/graphcycles/random_dag/16384": run(30),
+                "acyclic/acyclicgraph/lock_order/1024": run(12),
+                "acyclic/graphcycles/lock_order/1024": run(11)}
+        lines = acyclic.targets(rows)
+        self.assertIn("| random_dag at 2^14: at least 100x faster than recheck | 150.00x | yes |",
+                      lines)
+        self.assertIn("| random_dag at 2^14: at least 2x faster than graphcycles | 1.50x | no |",
+                      lines)
+        self.assertIn("| lock_order at 2^10: never slower than graphcycles | 0.92x | no |", lines)
+        self.assertIn("| mixed at 2^14: at least 100x faster than recheck | not measured | - |",
+                      lines)
+        self.assertEqual(acyclic.kernels_of(rows), ["recheck", "acyclicgraph", "graphcycles"])
+        table = acyclic.table(rows, 1 << 14)
+        self.assertTrue(any(line.startswith("| random_dag | 100 | 0.50 | 10.0 | 3000.0 |")
+                            for line in table), table)
 
 
 if __name__ == "__main__":

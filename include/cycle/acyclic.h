@@ -31,8 +31,9 @@ namespace cycle {
 // A directed graph on vertices [0, size()) kept acyclic: an edge that would
 // close a cycle is refused, and the graph stays as it was.
 //   Requires: Vertex an integer type other than bool.
-//   Costs:   addEdge: a lookup of the edge (one expected probe of a table
-//            at most half full), then nothing more where from already comes
+//   Costs:   addEdge: a lookup of the edge (a scan of from's out-edges up to
+//            8 of them, else one expected probe of a table at most half
+//            full), then nothing more where from already comes
 //            before to in order(); else a search of the vertices whose
 //            positions lie in the span between to's and from's: forward,
 //            those to reaches, with their out-edges, and, unless that finds
@@ -133,7 +134,7 @@ template <typename Vertex = uint32_t> class AcyclicGraph {
         const char* who = "cycle::AcyclicGraph::hasEdge";
         detail::checkVertex(who, from, size());
         detail::checkVertex(who, to, size());
-        return edges_.contains(from, to);
+        return holds(from, to);
     }
 
     // Every vertex once, each before every vertex it reaches; kept, not
@@ -152,7 +153,7 @@ template <typename Vertex = uint32_t> class AcyclicGraph {
             }
             return false;
         }
-        if (edges_.contains(from, to)) {
+        if (holds(from, to)) {
             return true;
         }
         // Every allocation comes before the first change, so that
@@ -225,6 +226,20 @@ template <typename Vertex = uint32_t> class AcyclicGraph {
         cycle.push_back(to);
         std::reverse(cycle.begin() + 1, cycle.end());
     }
+
+    // Whether from -> to is an edge: a scan of from's successors where they
+    // are few (a short list in one line costs less than a probe of the
+    // table, which lies anywhere), the table's probe otherwise.
+    bool holds(Vertex from, Vertex to) const {
+        const std::vector<Vertex>& successors = out_[detail::at(from)];
+        if (successors.size() <= SHORT_ROW) {
+            return std::find(successors.begin(), successors.end(), to) != successors.end();
+        }
+        return edges_.contains(from, to);
+    }
+
+    // Rows up to this long are scanned rather than looked up.
+    static constexpr size_t SHORT_ROW = 8;
 
     // Room for one more in list, grown geometrically as push_back would.
     static void roomForOne(std::vector<Vertex>& list) {
