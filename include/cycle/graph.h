@@ -42,9 +42,10 @@ namespace cycle {
 //            types); if it meets a cycle, every target is read once more, in
 //            order, to check it, and that is all.
 //            Else each edge is read once in order, to check and count, and
-//            once as Kahn's peel takes it, where the graph lies far once
-//            more ahead of that, to ask for its count's line; an edge the
-//            peel leaves (on or after a cycle) at most once more. Offsets:
+//            once as Kahn's peel takes it; where the graph lies far, each of
+//            the two passes reads it once more ahead, to ask for its count's
+//            line (four reads in all); an edge the peel leaves (on or after
+//            a cycle) at most once more. Offsets:
 //            each read twice by the check (as the end of one row and the
 //            start of the next), twice as the peel takes its vertex (six
 //            times where the graph lies far, to ask ahead for the row and
