@@ -25,6 +25,7 @@
 #ifndef CYCLE_DETAIL_ACYCLIC_SEARCH_H
 #define CYCLE_DETAIL_ACYCLIC_SEARCH_H
 
+#include "config.h"
 #include "messages.h"
 
 #include <algorithm>
@@ -335,11 +336,17 @@ void swapSpans(SpanSearch<Vertex>& search, std::vector<Vertex>& order,
     }
 }
 
+// The throw of checkVertex, out of line so that the check inlines.
+template <typename Vertex>
+[[noreturn]] CYCLE_NOINLINE void badVertex(const char* who, Vertex v, size_t n) {
+    throw std::out_of_range(std::string(who) + ": vertex " + integerText(v) + " is outside [0, " +
+                            std::to_string(n) + ")");
+}
+
 // Throws std::out_of_range unless v names one of n vertices.
-template <typename Vertex> void checkVertex(const char* who, Vertex v, size_t n) {
-    if ((std::is_signed<Vertex>::value && v < Vertex{0}) || at(v) >= n) {
-        throw std::out_of_range(std::string(who) + ": vertex " + integerText(v) +
-                                " is outside [0, " + std::to_string(n) + ")");
+template <typename Vertex> inline void checkVertex(const char* who, Vertex v, size_t n) {
+    if (CYCLE_RARELY((std::is_signed<Vertex>::value && v < Vertex{0}) || at(v) >= n)) {
+        badVertex(who, v, n);
     }
 }
 
