@@ -65,10 +65,11 @@ TEST(GraphAllocation, EveryFailureFreesWhatItTook) {
         const uint32_t n = static_cast<uint32_t>(g.size());
         auto row = [&g](uint32_t v) -> const std::vector<uint32_t>& { return g[v]; };
         std::vector<uint32_t> component(n);
-        EXPECT_GT(failEveryAllocation([&] { cycle::findGraphCycleOf(n, row); }), 4);
-        EXPECT_GT(failEveryAllocation([&] { cycle::topologicalOrderOf(n, row); }), 4);
-        EXPECT_GT(
-            failEveryAllocation([&] { cycle::stronglyConnectedOf(n, row, component.data()); }), 4);
+        // At least the copy's offsets, a block of it and its targets fail.
+        EXPECT_GE(failEveryAllocation([&] { cycle::findGraphCycleOf(n, row); }), 3);
+        EXPECT_GE(failEveryAllocation([&] { cycle::topologicalOrderOf(n, row); }), 3);
+        EXPECT_GE(
+            failEveryAllocation([&] { cycle::stronglyConnectedOf(n, row, component.data()); }), 3);
     }
 }
 
