@@ -4,7 +4,7 @@ paired round by round with the floor that stores the same edges and checks
 nothing; intervals are the 95% intervals of the median ratio."""
 import os
 
-from .load import cell, load_rows, machine, ordered
+from .load import cell, load_rows, machine, ordered, power
 
 SIZES = [1 << 10, 1 << 14, 1 << 18]
 WORKLOADS = ["random_dag", "mixed", "reverse_chain", "lock_order"]
@@ -17,10 +17,6 @@ def kernels_of(rows):
 
 def row(rows, kernel, workload, n):
     return rows.get(f"acyclic/{kernel}/{workload}/{n}")
-
-
-def power(n):
-    return f"2^{n.bit_length() - 1}"
 
 
 def table(rows, n):

@@ -4,7 +4,7 @@ row is paired round by round with the edgegather floor; intervals are the
 95% intervals of the median ratio."""
 import os
 
-from .load import cell, load_rows, machine, ordered
+from .load import cell, load_rows, machine, ordered, power
 from .plots import line, panels
 
 SIZES = [1 << 10, 1 << 14, 1 << 18, 1 << 22, 1 << 24]
@@ -29,10 +29,6 @@ def kernels_of(rows):
 
 def row(rows, kernel, shape, n):
     return rows.get(f"graph/{kernel}/{shape}/{n}")
-
-
-def power(n):
-    return f"2^{n.bit_length() - 1}"
 
 
 def ratio_table(rows, n, shapes):

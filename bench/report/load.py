@@ -233,3 +233,8 @@ def run_problems(folder):
         problems.append(f"{', '.join(names)}: run {run}, build {build}, machine {machine_id}; "
                         f"run.txt has run {mine[0]}, build {mine[1]}, machine {mine[2]}")
     return problems
+
+
+def power(n):
+    """n, a power of two, as "2^k"."""
+    return f"2^{n.bit_length() - 1}"

@@ -91,8 +91,6 @@ constexpr int LIST_SLOTS = 64;
 constexpr int LIST_TABLE_BITS = 6;
 constexpr int VALUE_SLOTS = 256;
 constexpr int VALUE_TABLE_BITS = 8;
-constexpr int VALUE_FILTER_BITS = VALUE_TABLE_BITS + 7;
-constexpr int VALUE_SET_BITS = VALUE_TABLE_BITS + 1;
 constexpr int64_t FIRST_CHECKPOINTS = 8;
 
 // The gap between checkpoints when the table is built at stretch: the least
