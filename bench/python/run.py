@@ -175,21 +175,17 @@ def graph_rows(quick):
     for n in sizes:
         plan = budget_for(n, quick)
         dag = sets.random_dag(n)
-        peers, builds = graph_peers(dag, n, {"networkx", "graphlib", "igraph"})
-        for task, calls in (("order", order_calls(dag, peers)),
-                            ("cycle", graph_cycle_calls(dag, peers, True))):
-            agree(task, calls, n)
-            out.append(row(f"python/{task}/dag/{n}", calls, plan, builds, vertices=n,
-                           edges=int(dag[0][-1])))
-        del peers
         mixed = sets.random_graph(n)
-        peers, builds = graph_peers(mixed, n, {"networkx", "igraph", "scipy"})
-        for task, calls in (("components", components_calls(mixed, peers)),
-                            ("cycle", graph_cycle_calls(mixed, peers, False))):
-            agree(task, calls, n)
-            out.append(row(f"python/{task}/random/{n}", calls, plan, builds, vertices=n,
-                           edges=int(mixed[0][-1])))
-        del peers
+        for shape, rows, acyclic, want, tasks in (
+                ("dag", dag, True, {"networkx", "graphlib", "igraph"}, (order_calls,)),
+                ("random", mixed, False, {"networkx", "igraph", "scipy"}, (components_calls,))):
+            peers, builds = graph_peers(rows, n, want)
+            for task, calls in [(t.__name__.split("_")[0], t(rows, peers)) for t in tasks] + [
+                    ("cycle", graph_cycle_calls(rows, peers, acyclic))]:
+                agree(task, calls, n)
+                out.append(row(f"python/{task}/{shape}/{n}", calls, plan, builds, vertices=n,
+                               edges=int(rows[0][-1])))
+            del peers
     return out
 
 

@@ -45,7 +45,15 @@ void addEdge(Graph& graph, py::handle from, py::handle to) {
 } // namespace
 
 void bindAcyclic(py::module_& m) {
-    py::class_<Graph>(m, "AcyclicGraph")
+    py::class_<Graph>(m, "AcyclicGraph",
+                      R"(A directed graph on vertices [0, len(g)) kept acyclic: an edge that
+would close a cycle is refused with CycleError, and the graph stays as it
+was. Keeps an order of the vertices, each before all it reaches, and on a
+new edge searches only the vertices placed between its two ends (Pearce
+and Kelly). Vertices are ints; the graph holds at most 2^32 - 1. Memory: 64
+to 80 bytes a vertex and 26 to 52 an edge. Not safe to share between threads
+without a lock; each call holds the GIL. copy.copy gives a graph of its
+own.)")
         .def(py::init([](int64_t n) {
                  if (n < 0) {
                      throw py::value_error("cycle.AcyclicGraph: n is " + std::to_string(n) +
@@ -55,25 +63,33 @@ void bindAcyclic(py::module_& m) {
              }),
              py::arg("n") = 0)
         .def("__len__", &Graph::size)
-        .def("add_vertex", &Graph::addVertex)
-        .def("add_edge", &addEdge, py::arg("u"), py::arg("v"))
+        .def("add_vertex", &Graph::addVertex, "Adds a vertex and returns it: len(g) - 1.")
+        .def("add_edge", &addEdge, py::arg("u"), py::arg("v"),
+             R"(Adds the edge u -> v, unless v reaches u or v == u: then raises
+CycleError, whose .cycle is [u, v, ..., the last with an edge to u] ([u] for
+a self-loop), and changes nothing. An edge present does nothing. Searches
+only the vertices between v's and u's places in the order. IndexError for
+a vertex outside the graph.)")
         .def(
             "remove_edge",
             [](Graph& graph, py::handle u, py::handle v) {
                 const char* who = "cycle.AcyclicGraph.remove_edge";
                 return graph.removeEdge(vertexOf(graph, u, who), vertexOf(graph, v, who));
             },
-            py::arg("u"), py::arg("v"))
+            py::arg("u"), py::arg("v"),
+            "Removes u -> v; False if there is no such edge. The order stays as it is.")
         .def(
             "has_edge",
             [](const Graph& graph, py::handle u, py::handle v) {
                 const char* who = "cycle.AcyclicGraph.has_edge";
                 return graph.hasEdge(vertexOf(graph, u, who), vertexOf(graph, v, who));
             },
-            py::arg("u"), py::arg("v"))
+            py::arg("u"), py::arg("v"), "Whether u -> v is an edge.")
         .def_property_readonly(
             "order",
-            [](const Graph& graph) { return toArray(std::vector<uint32_t>(graph.order())); })
+            [](const Graph& graph) { return toArray(std::vector<uint32_t>(graph.order())); },
+            "Every vertex once, each before all it reaches: a uint32 array, a copy of the kept "
+            "order.")
         .def("__copy__", [](const Graph& graph) { return Graph(graph); })
         .def("__deepcopy__", [](const Graph& graph, py::handle) { return Graph(graph); })
         .def("__repr__", [](const Graph& graph) {

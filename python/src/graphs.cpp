@@ -9,6 +9,7 @@
 #include <pybind11/stl.h>
 
 #include <limits>
+#include <type_traits>
 
 namespace cycle_python {
 

@@ -5,6 +5,8 @@
 
 #include <cycle/mapping.h>
 
+#include <type_traits>
+
 namespace cycle_python {
 
 namespace {
@@ -17,56 +19,58 @@ unsigned threadCount(int64_t threads, const char* who) {
     return static_cast<unsigned>(threads);
 }
 
-// (leaders, lengths): the leaders in next's dtype, the lengths uint64.
-py::object findCycles(py::handle next_like, int64_t threads) {
-    const char* who = "cycle.find_cycles";
+// Calls f(entries, m, threads) on next's memory, in its own type.
+template <typename F>
+py::object onTable(py::handle next_like, int64_t threads, const char* who, F&& f) {
     const unsigned count = threadCount(threads, who);
     const py::array next = integers(next_like, who, "next");
     return withType(next.dtype(), [&](auto type) -> py::object {
         using Index = typename decltype(type)::type;
         const auto table = contiguous<Index>(next);
-        const Index* entries = table.data();
-        const size_t m = static_cast<size_t>(table.size());
-        std::vector<cycle::Loop<Index>> loops;
-        {
-            py::gil_scoped_release unlocked;
-            loops = cycle::findCycles(entries, m, count);
-        }
-        py::array_t<Index> leaders(static_cast<py::ssize_t>(loops.size()));
-        py::array_t<uint64_t> lengths(static_cast<py::ssize_t>(loops.size()));
-        Index* leader = leaders.mutable_data();
-        uint64_t* length = lengths.mutable_data();
-        for (size_t i = 0; i < loops.size(); i++) {
-            leader[i] = loops[i].leader;
-            length[i] = loops[i].length;
-        }
-        return py::make_tuple(leaders, lengths);
+        return f(table.data(), static_cast<size_t>(table.size()), count);
     });
+}
+
+// (leaders, lengths): the leaders in next's dtype, the lengths uint64.
+py::object findCycles(py::handle next_like, int64_t threads) {
+    return onTable(next_like, threads, "cycle.find_cycles",
+                   [](const auto* entries, size_t m, unsigned count) -> py::object {
+                       using Index = std::remove_const_t<std::remove_pointer_t<decltype(entries)>>;
+                       std::vector<cycle::Loop<Index>> loops;
+                       {
+                           py::gil_scoped_release unlocked;
+                           loops = cycle::findCycles(entries, m, count);
+                       }
+                       py::array_t<Index> leaders(static_cast<py::ssize_t>(loops.size()));
+                       py::array_t<uint64_t> lengths(static_cast<py::ssize_t>(loops.size()));
+                       Index* leader = leaders.mutable_data();
+                       uint64_t* length = lengths.mutable_data();
+                       for (size_t i = 0; i < loops.size(); i++) {
+                           leader[i] = loops[i].leader;
+                           length[i] = loops[i].length;
+                       }
+                       return py::make_tuple(leaders, lengths);
+                   });
 }
 
 // (end, distance, cycles, on_cycles, roots, longest), the arrays in next's
 // dtype.
 py::object traceAll(py::handle next_like, int64_t threads) {
-    const char* who = "cycle.trace_all";
-    const unsigned count = threadCount(threads, who);
-    const py::array next = integers(next_like, who, "next");
-    return withType(next.dtype(), [&](auto type) -> py::object {
-        using Index = typename decltype(type)::type;
-        const auto table = contiguous<Index>(next);
-        const Index* entries = table.data();
-        const size_t m = static_cast<size_t>(table.size());
-        py::array_t<Index> end(static_cast<py::ssize_t>(m));
-        py::array_t<Index> distance(static_cast<py::ssize_t>(m));
-        Index* end_out = end.mutable_data();
-        Index* distance_out = distance.mutable_data();
-        cycle::MapSummary summary{};
-        {
-            py::gil_scoped_release unlocked;
-            summary = cycle::traceAll(entries, m, end_out, distance_out, count);
-        }
-        return py::make_tuple(end, distance, summary.cycles, summary.on_cycles, summary.roots,
-                              summary.longest);
-    });
+    return onTable(next_like, threads, "cycle.trace_all",
+                   [](const auto* entries, size_t m, unsigned count) -> py::object {
+                       using Index = std::remove_const_t<std::remove_pointer_t<decltype(entries)>>;
+                       py::array_t<Index> end(static_cast<py::ssize_t>(m));
+                       py::array_t<Index> distance(static_cast<py::ssize_t>(m));
+                       Index* end_out = end.mutable_data();
+                       Index* distance_out = distance.mutable_data();
+                       cycle::MapSummary summary{};
+                       {
+                           py::gil_scoped_release unlocked;
+                           summary = cycle::traceAll(entries, m, end_out, distance_out, count);
+                       }
+                       return py::make_tuple(end, distance, summary.cycles, summary.on_cycles,
+                                             summary.roots, summary.longest);
+                   });
 }
 
 } // namespace
