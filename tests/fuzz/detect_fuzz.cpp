@@ -1,6 +1,6 @@
 // libFuzzer target: every public function of the library against a
-// brute-force truth, on lists, function tables, mappings, directed graphs and
-// graphs kept acyclic edge by edge, made from the input.
+// brute-force truth, on lists, function tables, mappings, directed graphs,
+// graphs kept acyclic edge by edge and collisions, made from the input.
 // Build and run (CI does, for a short fixed time):
 //   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -Iinclude \
 //       tests/fuzz/detect_fuzz.cpp -o detect_fuzz && ./detect_fuzz -max_total_time=30
@@ -472,11 +472,49 @@ void checkAcyclic(Bytes& bytes) {
     }
 }
 
+// findCollision: on up to 10 bits, a table from the input, whose answer
+// must exist exactly when two entries share an image; past 20 bits, walks
+// over a keyed mixer (any pair found must be true) and over a bijection
+// (none may be found, however the walks merge).
+void checkCollision(Bytes& bytes) {
+    cycle::CollisionOptions options;
+    options.seed = take(bytes, 2);
+    options.threads = 1 + take(bytes, 1) % 2;
+    const unsigned bits = 1 + take(bytes, 1) % 10;
+    const uint64_t n = uint64_t{1} << bits;
+    std::vector<uint64_t> table(n);
+    std::vector<int> hits(n, 0);
+    bool exists = false;
+    for (uint64_t i = 0; i < n; i++) {
+        table[i] = take(bytes, 2);
+        exists |= ++hits[table[i] & (n - 1)] > 1;
+    }
+    const auto small = cycle::findCollision([&](uint64_t x) { return table[x]; }, bits, options);
+    check(small.has_value() == exists);
+    check(!small || (small->a != small->b && (table[small->a] & (n - 1)) == small->image &&
+                     (table[small->b] & (n - 1)) == small->image));
+    const unsigned wide = 21 + take(bytes, 1) % 8;
+    const uint64_t key = take(bytes, 4) | 1;
+    options.distinguished_bits = take(bytes, 1) % 8;
+    options.max_calls = 1 << 16;
+    const uint64_t low = (uint64_t{1} << wide) - 1;
+    auto keyed = [key](uint64_t x) {
+        x = (x ^ key) * 0x9e3779b97f4a7c15ull;
+        return x ^ (x >> 29);
+    };
+    const auto found = cycle::findCollision(keyed, wide, options);
+    check(!found || (found->a != found->b && found->a <= low && found->b <= low &&
+                     (keyed(found->a) & low) == found->image &&
+                     (keyed(found->b) & low) == found->image && found->calls <= 1 << 16));
+    // x -> x * key + 1 is a bijection modulo 2^wide: key is odd.
+    check(!cycle::findCollision([key](uint64_t x) { return x * key + 1; }, wide, options));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Bytes bytes{data, size, 0};
-    switch (take(bytes, 1) % 5) {
+    switch (take(bytes, 1) % 6) {
     case 0:
         checkList(bytes);
         break;
@@ -489,8 +527,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 3:
         checkGraph(bytes);
         break;
-    default:
+    case 4:
         checkAcyclic(bytes);
+        break;
+    default:
+        checkCollision(bytes);
         break;
     }
     return 0;
