@@ -13,7 +13,8 @@ here = os.path.dirname(os.path.abspath(__file__))
 with open(os.path.join(here, "CMakeLists.txt")) as f:
     version = re.search(r"project\(\s*\S+\s+VERSION\s+([0-9.]+)", f.read()).group(1)
 
-sources = ["module.cpp", "lists.cpp", "period.cpp", "mappings.cpp", "graphs.cpp", "acyclic.cpp"]
+sources = ["module.cpp", "lists.cpp", "period.cpp", "mappings.cpp", "graphs.cpp", "acyclic.cpp",
+           "collision.cpp"]
 extension = Pybind11Extension(
     "cycle._cycle",
     [os.path.join("python", "src", name) for name in sources],

@@ -51,6 +51,10 @@ def table(rows, task, shape, title):
             cells += ["-", "-"] if v is None else [
                 ms(v["seconds"]), f"{v['ratio']:.2f} ({v['ratio_lo']:.2f}-{v['ratio_hi']:.2f})"]
         lines.append("| " + " | ".join(cells) + " |")
+    for r in chosen:
+        for peer, what in r.get("differs", {}).items():
+            lines += ["", f"**At {size_label(task, int(r['name'].split('/')[3]))}, {peer}'s answer "
+                      f"differs from the package's: {what}.**"]
     builds = [(r, p, s) for r in chosen for p, s in r.get("builds", {}).items() if p in r["peers"]]
     if builds:
         lines += ["", "Each peer's own graph, built once before the rounds (s): " + "; ".join(

@@ -19,7 +19,7 @@ from . import _cycle
 
 __version__ = _cycle.__version__
 __all__ = [
-    "AcyclicGraph", "CycleError", "ListCycle", "Period", "Trace", "find_cycle", "find_cycles",
+    "AcyclicGraph", "Collision", "CycleError", "ListCycle", "Period", "Trace", "find_collision", "find_cycle", "find_cycles",
     "find_graph_cycle", "find_period", "has_cycle", "strongly_connected", "topological_order",
     "trace_all",
 ]
@@ -49,6 +49,10 @@ ListCycle = collections.namedtuple("ListCycle", "entry mu lam")
 ListCycle.__doc__ = """Where a linked structure's cycle starts: entry its first
 node on the cycle, mu the nodes before it, lam the cycle's length; for a
 linear one of n nodes, entry None, mu n and lam 0."""
+Collision = collections.namedtuple("Collision", "a b image calls points")
+Collision.__doc__ = """A collision: a != b with f(a) and f(b) equal to image in the
+low bits; the calls of f the search made, and the distinguished points it
+stored."""
 Trace = collections.namedtuple("Trace", "end distance cycles on_cycles roots longest")
 Trace.__doc__ = """What trace_all found: end[i] is the root i's path reaches
 or the leader of the cycle it falls into, distance[i] the steps to it (0 on
@@ -180,3 +184,20 @@ def strongly_connected(graph):
     if rows is None:
         return _cycle.strongly_connected_map(graph)
     return _cycle.strongly_connected_rows(*rows)
+
+
+def find_collision(f, bits, *, threads=1, seed=0, max_calls=None):
+    """A collision of f on [0, 2^bits), 1 <= bits <= 64: a != b with
+    f(a) == f(b) in the low bits. f takes an int and returns an int (any
+    size, negative included: its low bits count). Returns Collision(a, b,
+    image, calls, points), or None after max_calls calls of f (default
+    16 sqrt(pi 2^bits / 2) + 2^20; a permutation has no collision).
+
+    About sqrt(pi 2^bits / 2) calls: up to 20 bits a table of every image,
+    past them distinguished-point walks from starts drawn from seed. One
+    thread and one seed give the same collision every time. Holds the GIL
+    while it calls f: on several threads, each call takes the GIL, so the
+    walks overlap only where f releases it. What f raises comes out
+    unchanged, every thread stopped."""
+    found = _cycle.find_collision(f, bits, threads, seed, max_calls)
+    return None if found is None else Collision(*found)

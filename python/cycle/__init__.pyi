@@ -26,6 +26,13 @@ class ListCycle(NamedTuple):
     mu: int
     lam: int
 
+class Collision(NamedTuple):
+    a: int
+    b: int
+    image: int
+    calls: int
+    points: int
+
 class Trace(NamedTuple):
     end: npt.NDArray[np.integer]
     distance: npt.NDArray[np.integer]
@@ -42,6 +49,9 @@ def trace_all(next: Integers, *, threads: int = ...) -> Trace: ...
 def find_graph_cycle(graph: Graph) -> List[Any]: ...
 def topological_order(graph: Graph) -> Union[npt.NDArray[np.integer], List[Any]]: ...
 def strongly_connected(graph: Graph) -> Tuple[int, Union[npt.NDArray[np.integer], Dict[Any, int]]]: ...
+
+def find_collision(f: Callable[[int], int], bits: int, *, threads: int = ..., seed: int = ...,
+                   max_calls: Optional[int] = ...) -> Optional[Collision]: ...
 
 class AcyclicGraph:
     def __init__(self, n: int = ...) -> None: ...

@@ -16,6 +16,7 @@ void bindPeriod(py::module_& m);
 void bindMappings(py::module_& m);
 void bindGraphs(py::module_& m);
 void bindAcyclic(py::module_& m);
+void bindCollision(py::module_& m);
 
 // Raises cycle.CycleError(message, cycle) as a C++ throw that pybind11
 // passes through unchanged.

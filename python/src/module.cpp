@@ -39,4 +39,5 @@ PYBIND11_MODULE(_cycle, m) {
     cycle_python::bindMappings(m);
     cycle_python::bindGraphs(m);
     cycle_python::bindAcyclic(m);
+    cycle_python::bindCollision(m);
 }

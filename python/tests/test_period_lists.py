@@ -118,3 +118,41 @@ def test_what_next_raises_comes_out_unchanged():
         cycle.has_cycle(Node(), step)
     with pytest.raises(AttributeError):
         cycle.find_cycle(object())
+
+
+def test_find_collision_gives_true_pairs_and_none_for_a_permutation():
+    import hashlib
+
+    def h(x):
+        return int.from_bytes(hashlib.sha256(x.to_bytes(8, "little")).digest()[:8], "little")
+
+    for bits in (8, 24):
+        found = cycle.find_collision(h, bits, seed=3)
+        assert isinstance(found, cycle.Collision)
+        low = (1 << bits) - 1
+        assert found.a != found.b and h(found.a) & low == h(found.b) & low == found.image
+        assert cycle.find_collision(h, bits, seed=3) == found
+    on_two = cycle.find_collision(h, 22, threads=2)
+    assert on_two.a != on_two.b and h(on_two.a) & 0x3FFFFF == h(on_two.b) & 0x3FFFFF
+    # A result of any size and sign: its low bits count.
+    signed = cycle.find_collision(lambda x: -h(x) - (1 << 70), 30)
+    assert (-h(signed.a) - (1 << 70)) % (1 << 30) == (-h(signed.b) - (1 << 70)) % (1 << 30)
+    assert cycle.find_collision(lambda x: x + 1, 12) is None
+    assert cycle.find_collision(lambda x: x ^ 5, 40, max_calls=10000) is None
+
+
+def test_find_collision_refuses_bad_input_and_passes_f_errors_through():
+    with pytest.raises(ValueError):
+        cycle.find_collision(lambda x: x, 0)
+    with pytest.raises(ValueError):
+        cycle.find_collision(lambda x: x, 30, max_calls=0)
+    with pytest.raises(TypeError):
+        cycle.find_collision(lambda x: "no", 30)
+    def f(x):
+        if x % 1000 == 0:
+            raise ZeroDivisionError(x)
+        return x * 0x9E3779B97F4A7C15 >> 7
+
+    for threads in (1, 2):
+        with pytest.raises(ZeroDivisionError):
+            cycle.find_collision(f, 30, threads=threads)
