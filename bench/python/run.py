@@ -84,10 +84,12 @@ def graph_peers(rows, n, want):
     if scipy_graph is not None and "scipy" in want:
         # scipy's strong components miscount on rows whose indices are
         # unsorted or repeated (187 components for 2 on the random graph at
-        # 2^10, scipy 1.10), so it is given its canonical form.
+        # 2^10, scipy 1.10), so it is given its canonical form, made on
+        # copies: the matrix shares the arrays it is given, and putting it in
+        # that form rewrites them in place.
         def make():
-            matrix = scipy_sparse.csr_matrix((np.ones(len(targets), dtype=np.int8), targets,
-                                              offsets), shape=(n, n))
+            matrix = scipy_sparse.csr_matrix((np.ones(len(targets), dtype=np.int8),
+                                              targets.copy(), offsets.copy()), shape=(n, n))
             matrix.sum_duplicates()
             matrix.sort_indices()
             return matrix
