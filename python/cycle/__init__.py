@@ -101,10 +101,11 @@ def find_cycles(next, *, threads=1):
     next is a 1-D array-like of integers of any dtype; an entry outside
     [0, m) ends its path. Returns (leaders, lengths): each cycle's smallest
     element, in next's dtype, by increasing leader, and its length, uint64.
-    Reads each entry at most twice; threads (0 counts as 1) share the walks
-    past 2^20 elements, with the same answer for every count. Releases the
-    GIL. Raises TypeError for a non-integer array, ValueError if m - 1 is
-    above what next's dtype can hold."""
+    Reads each entry at most twice; threads (0 counts as 1, 7 at most)
+    share the walks from 2^21 elements on, one a block of 2^20, with the
+    same answer for every count. Releases the GIL. Raises TypeError for a
+    non-integer array, ValueError if m - 1 is above what next's dtype can
+    hold."""
     return _cycle.find_cycles(next, threads)
 
 
