@@ -207,16 +207,82 @@ template <typename F> std::optional<FoundPair> tableSearch(F& f, const Collision
 }
 
 // The stored points: one slot a point, chosen by its mixed value; a point
-// whose slot is taken by another replaces it.
+// whose slot another holds takes it, and the older point is forgotten.
 struct PointSlot {
     uint64_t point;
     uint64_t start;
     uint64_t length; // 0: empty
 };
 
-// Locates the pair behind two walks that reached one point: (start_a,
-// length_a) and (start_b, length_b). Nothing (collided false) for one walk
-// on the other's path, or once the budget ends.
+class PointTable {
+  public:
+    explicit PointTable(size_t slots) : slots_(slots, PointSlot{0, 0, 0}) {}
+
+    // The walk that reached point before, from another start, if the table
+    // still holds it; otherwise none, and this walk is stored.
+    std::optional<PointSlot> meet(uint64_t point, uint64_t start, uint64_t length) {
+        PointSlot& slot = slots_[mixBits(point) % slots_.size()];
+        if (slot.length != 0 && slot.point == point) {
+            if (slot.start == start) {
+                return std::nullopt;
+            }
+            return slot;
+        }
+        slot = PointSlot{point, start, length};
+        stored_++;
+        return std::nullopt;
+    }
+
+    uint64_t stored() const {
+        return stored_;
+    }
+
+  private:
+    std::vector<PointSlot> slots_;
+    uint64_t stored_ = 0;
+};
+
+// One walk: its start, where it is and how far it came. Walk w of stream s
+// (a thread, or a rank's thread) starts at mixBits(seed ^ mixBits(w, s)).
+struct WalkState {
+    uint64_t stream;
+    uint64_t walks = 0;
+    uint64_t start = 0;
+    uint64_t x = 0;
+    uint64_t length = 0;
+};
+
+inline void startWalk(WalkState& walk, const CollisionPlan& plan) {
+    walk.start = mixBits(plan.seed ^ mixBits((walk.walks << 20) | walk.stream)) & plan.mask;
+    walk.x = walk.start;
+    walk.length = 0;
+    walk.walks++;
+}
+
+// Steps walk to its next distinguished point (true: walk.x, with its start
+// and length, is the point to store; the caller starts the next walk), or
+// until the calls run out (false: the walk stays where it is, to go on
+// later). A walk past the longest is dropped for a fresh one.
+template <typename F>
+bool walkToPoint(WalkState& walk, CountedSteps<F>& steps, const CollisionPlan& plan) {
+    for (;;) {
+        if (walk.length >= plan.longest_walk) {
+            startWalk(walk, plan);
+        }
+        if (!steps.step(walk.x)) {
+            return false;
+        }
+        walk.length++;
+        if ((walk.x & plan.distinguished) == 0) {
+            return true;
+        }
+    }
+}
+
+// Locates the pair behind two walks that reached one point: (a, length_a)
+// and (b, length_b), their starts and lengths. False for one walk on the
+// other's path (the cursors meet before their images do), or once the
+// calls run out.
 template <typename F>
 bool locatePair(CountedSteps<F>& steps, uint64_t a, uint64_t length_a, uint64_t b,
                 uint64_t length_b, FoundPair& found) {
@@ -253,12 +319,11 @@ bool locatePair(CountedSteps<F>& steps, uint64_t a, uint64_t length_a, uint64_t 
 }
 
 template <typename F> std::optional<FoundPair> walkSearch(F& f, const CollisionPlan& plan) {
-    std::vector<PointSlot> table(plan.slots, PointSlot{0, 0, 0});
+    PointTable table(plan.slots);
     std::mutex guard;
     CallBudget budget(plan.max_calls);
     std::atomic<bool> done{false};
     std::atomic<uint64_t> calls{0};
-    uint64_t points = 0; // under guard
     FoundPair answer{false, 0, 0, 0, 0, 0};
     onThreads(plan.threads, [&](unsigned thread) {
         CountedSteps<F> steps{f, plan.mask, budget, done};
@@ -270,43 +335,20 @@ template <typename F> std::optional<FoundPair> walkSearch(F& f, const CollisionP
             }
         } tally{steps, calls};
         try {
-            // Walk w of this thread starts at mixBits(seed, thread, w).
-            for (uint64_t walk = 0;; walk++) {
-                const uint64_t start =
-                    mixBits(plan.seed ^ mixBits((walk << 6) | thread)) & plan.mask;
-                uint64_t x = start;
-                uint64_t length = 0;
-                bool ended = false;
-                while (length < plan.longest_walk) {
-                    if (!steps.step(x)) {
-                        return;
-                    }
-                    length++;
-                    if ((x & plan.distinguished) == 0) {
-                        ended = true;
-                        break;
-                    }
-                }
-                if (!ended) {
-                    continue;
-                }
-                PointSlot other{0, 0, 0};
+            WalkState walk{thread};
+            startWalk(walk, plan);
+            while (walkToPoint(walk, steps, plan)) {
+                std::optional<PointSlot> other;
                 {
                     std::lock_guard<std::mutex> hold(guard);
                     if (done.load(std::memory_order_relaxed)) {
                         return;
                     }
-                    PointSlot& slot = table[mixBits(x) % table.size()];
-                    if (slot.length != 0 && slot.point == x) {
-                        other = slot;
-                    } else {
-                        slot = PointSlot{x, start, length};
-                        points++;
-                    }
+                    other = table.meet(walk.x, walk.start, walk.length);
                 }
                 FoundPair found{false, 0, 0, 0, 0, 0};
-                if (other.length != 0 && other.start != start &&
-                    locatePair(steps, other.start, other.length, start, length, found)) {
+                if (other && locatePair(steps, other->start, other->length, walk.start, walk.length,
+                                        found)) {
                     std::lock_guard<std::mutex> hold(guard);
                     if (!done.load(std::memory_order_relaxed)) {
                         answer = found;
@@ -314,6 +356,7 @@ template <typename F> std::optional<FoundPair> walkSearch(F& f, const CollisionP
                     }
                     return;
                 }
+                startWalk(walk, plan);
             }
         } catch (...) {
             done.store(true, std::memory_order_relaxed);
@@ -324,7 +367,7 @@ template <typename F> std::optional<FoundPair> walkSearch(F& f, const CollisionP
         return std::nullopt;
     }
     answer.calls = calls.load();
-    answer.points = points;
+    answer.points = table.stored();
     return answer;
 }
 
