@@ -1,6 +1,8 @@
 // findCollision against the truth: a brute-force search where the values are
 // few, the pair's own images where they are many, and functions that have
 // no collision at all (which no merge of walks may turn into one).
+#include "collision_functions.h"
+
 #include <cycle/collision.h>
 
 #include <gtest/gtest.h>
@@ -18,15 +20,6 @@ namespace {
 
 uint64_t mask(unsigned bits) {
     return bits == 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
-}
-
-// A 64-bit mixer: a random-like f once truncated.
-uint64_t mix(uint64_t x) {
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdull;
-    x ^= x >> 33;
-    x *= 0xc4ceb9fe1a85ec53ull;
-    return x ^ (x >> 33);
 }
 
 void expectCollision(const std::optional<cycle::Collision>& c, unsigned bits,

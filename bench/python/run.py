@@ -280,8 +280,8 @@ def main():
     quick = "--quick" in args
     context = {}
     if "--context" in args:
-        spec = args[args.index("--context") + 1]
-        context = dict(item.split("=", 1) for item in spec.split(","))
+        given = args[args.index("--context") + 1]
+        context = dict(item.split("=", 1) for item in given.split(","))
     context.update(python=sys.executable, python_version=sys.version.split()[0],
                    package=cycle.__file__, package_version=cycle.__version__,
                    peers=", ".join(f"{m.__name__} {getattr(m, '__version__', '')}".strip()

@@ -3,6 +3,8 @@
 // seed, none for a bijection within the budget, and the same exception
 // wherever f throws. A plain program (exit status 1 on any failure), since
 // every rank must reach every collective.
+#include "../collision_functions.h"
+
 #include <cycle/mpi/collision.h>
 
 #include <cstdint>
@@ -19,14 +21,6 @@ void expect(bool holds, const char* what) {
         std::fprintf(stderr, "rank %d: %s\n", rank, what);
         failures++;
     }
-}
-
-uint64_t mix(uint64_t x) {
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdull;
-    x ^= x >> 33;
-    x *= 0xc4ceb9fe1a85ec53ull;
-    return x ^ (x >> 33);
 }
 
 // Whether every rank holds the same value.
