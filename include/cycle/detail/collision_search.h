@@ -101,6 +101,8 @@ CollisionPlan planCollision(unsigned bits, const Options& options, unsigned smal
                                     std::to_string(options.memory) + " bytes, below the " +
                                     std::to_string(LEAST_SLOTS * POINT_BYTES) + " of 64 points");
     }
+    // The points the table holds at most: in the memory given, or the default's.
+    const size_t room = (options.memory != 0 ? options.memory : DEFAULT_POINT_MEMORY) / POINT_BYTES;
     if (options.distinguished_bits != 0) {
         if (options.distinguished_bits >= bits) {
             throw std::invalid_argument("cycle::findCollision: distinguished_bits is " +
@@ -112,24 +114,21 @@ CollisionPlan planCollision(unsigned bits, const Options& options, unsigned smal
         // Each walk in flight costs about 2.5 * 2^d calls past the meeting,
         // each stored point about as much as 4 calls of a cheap f: their sum,
         // threads * 2.5 * 2^d + 4 * expected / 2^d, is least where 2^(2d) is
-        // 1.6 expected / threads. Where memory is given, d grows until the
-        // expected points fill at most a quarter of it.
+        // 1.6 expected / threads. Then d grows until the expected points
+        // fill at most a quarter of the room.
         const double best = 1.6 * expected / plan.threads;
         while (plan.d + 1 < bits && std::ldexp(1.0, 2 * static_cast<int>(plan.d + 1)) <= best) {
             plan.d++;
         }
-        const size_t room =
-            (options.memory != 0 ? options.memory : DEFAULT_POINT_MEMORY) / POINT_BYTES;
         while (plan.d + 1 < bits &&
                std::ldexp(expected, -static_cast<int>(plan.d)) > double(room) / 4) {
             plan.d++;
         }
     }
-    // Room for 4 times the expected points, within the memory given or the
-    // default's.
+    // All the memory given; by default, room for 4 times the expected
+    // points, at most the default's.
     const double wanted = 4 * std::ldexp(expected, -static_cast<int>(plan.d));
-    const size_t most = (options.memory != 0 ? options.memory : DEFAULT_POINT_MEMORY) / POINT_BYTES;
-    plan.slots = options.memory != 0 || wanted >= double(most) ? most : static_cast<size_t>(wanted);
+    plan.slots = options.memory != 0 || wanted >= double(room) ? room : static_cast<size_t>(wanted);
     if (plan.slots < LEAST_SLOTS) {
         plan.slots = LEAST_SLOTS;
     }
