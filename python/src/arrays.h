@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace cycle_python {
 namespace py = pybind11;
 
 template <typename T> struct Type { using type = T; };
+
+// The element type behind a pointer the callbacks below are given.
+template <typename Pointer> using ElementOf = std::remove_const_t<std::remove_pointer_t<Pointer>>;
 
 // obj as a 1-D integer ndarray of its own dtype: an ndarray as it is, any
 // other array-like through numpy.asarray (an empty sequence counts as

@@ -9,7 +9,6 @@
 #include <pybind11/stl.h>
 
 #include <limits>
-#include <type_traits>
 
 namespace cycle_python {
 
@@ -50,7 +49,7 @@ py::object onRows(py::handle offsets_like, py::handle targets_like, const char* 
 py::object graphCycleRows(py::handle offsets, py::handle targets) {
     return onRows(offsets, targets, "cycle.find_graph_cycle",
                   [](const auto* rows, const auto* heads, size_t n) -> py::object {
-                      using Vertex = std::remove_const_t<std::remove_pointer_t<decltype(heads)>>;
+                      using Vertex = ElementOf<decltype(heads)>;
                       std::vector<Vertex> cycle;
                       {
                           py::gil_scoped_release unlocked;
@@ -64,7 +63,7 @@ py::object graphCycleRows(py::handle offsets, py::handle targets) {
 py::object orderRows(py::handle offsets, py::handle targets) {
     return onRows(offsets, targets, "cycle.topological_order",
                   [](const auto* rows, const auto* heads, size_t n) -> py::object {
-                      using Vertex = std::remove_const_t<std::remove_pointer_t<decltype(heads)>>;
+                      using Vertex = ElementOf<decltype(heads)>;
                       cycle::Order<Vertex> found;
                       {
                           py::gil_scoped_release unlocked;
@@ -78,7 +77,7 @@ py::object orderRows(py::handle offsets, py::handle targets) {
 py::object componentsRows(py::handle offsets, py::handle targets) {
     return onRows(offsets, targets, "cycle.strongly_connected",
                   [](const auto* rows, const auto* heads, size_t n) -> py::object {
-                      using Vertex = std::remove_const_t<std::remove_pointer_t<decltype(heads)>>;
+                      using Vertex = ElementOf<decltype(heads)>;
                       py::array_t<Vertex> labels(static_cast<py::ssize_t>(n));
                       Vertex* out = labels.mutable_data();
                       size_t count = 0;

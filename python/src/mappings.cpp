@@ -5,8 +5,6 @@
 
 #include <cycle/mapping.h>
 
-#include <type_traits>
-
 namespace cycle_python {
 
 namespace {
@@ -35,7 +33,7 @@ py::object onTable(py::handle next_like, int64_t threads, const char* who, F&& f
 py::object findCycles(py::handle next_like, int64_t threads) {
     return onTable(next_like, threads, "cycle.find_cycles",
                    [](const auto* entries, size_t m, unsigned count) -> py::object {
-                       using Index = std::remove_const_t<std::remove_pointer_t<decltype(entries)>>;
+                       using Index = ElementOf<decltype(entries)>;
                        std::vector<cycle::Loop<Index>> loops;
                        {
                            py::gil_scoped_release unlocked;
@@ -58,7 +56,7 @@ py::object findCycles(py::handle next_like, int64_t threads) {
 py::object traceAll(py::handle next_like, int64_t threads) {
     return onTable(next_like, threads, "cycle.trace_all",
                    [](const auto* entries, size_t m, unsigned count) -> py::object {
-                       using Index = std::remove_const_t<std::remove_pointer_t<decltype(entries)>>;
+                       using Index = ElementOf<decltype(entries)>;
                        py::array_t<Index> end(static_cast<py::ssize_t>(m));
                        py::array_t<Index> distance(static_cast<py::ssize_t>(m));
                        Index* end_out = end.mutable_data();
