@@ -17,6 +17,7 @@
 // --progress=<stage> reports, under that name, how far the run has come on
 // standard error every few seconds.
 #include "acyclic/acyclic_rows.h"
+#include "collision/collision_rows.h"
 #include "common/rounds.h"
 #include "graph/graph_rows.h"
 #include "lists/list_rows.h"
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     registerMappingRows();
     registerGraphRows();
     registerAcyclicRows();
+    registerCollisionRows();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
