@@ -3,7 +3,8 @@
 // as one JSON object with its wall time, calls and points: the search the
 // report quotes past what its rows repeat. Minutes at 64 bits.
 //
-// Usage: cycle_collide64 [bits [threads]]
+// Usage: cycle_collide64 [bits [threads [k=v,...]]]: the last, bench/run's
+// context (its run, build and machine), goes into the object as "context".
 #include "collision/collision_kernels.h"
 
 #include "cycle/detect.h"
@@ -12,6 +13,28 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
+
+// The pairs of "k=v,k=v" as a JSON object.
+static std::string contextObject(const char* given) {
+    std::string object;
+    const std::string text = given;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(',', at);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string item = text.substr(at, end - at);
+        const size_t equals = item.find('=');
+        if (equals != std::string::npos) {
+            object += (object.empty() ? "\"" : ", \"") + item.substr(0, equals) + "\": \"" +
+                      item.substr(equals + 1) + "\"";
+        }
+        at = end + 1;
+    }
+    return "{" + object + "}";
+}
 
 int main(int argc, char** argv) {
     const unsigned bits = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 64;
@@ -35,15 +58,17 @@ int main(int argc, char** argv) {
             return 1;
         }
         CollisionFound found{true, c->a, c->b, c->image, c->calls, c->points};
-        std::printf(
-            "{\"bits\": %u, \"threads\": %u, \"a\": \"%016llx\", \"b\": \"%016llx\", "
-            "\"image\": \"%016llx\", \"calls\": %llu, \"points\": %llu, \"seconds\": %.2f, "
-            "\"calls_ratio\": %.4f, \"verified\": %s}\n",
-            bits, threads, static_cast<unsigned long long>(c->a),
-            static_cast<unsigned long long>(c->b), static_cast<unsigned long long>(c->image),
-            static_cast<unsigned long long>(c->calls), static_cast<unsigned long long>(c->points),
-            seconds, static_cast<double>(c->calls) / birthdayCalls(bits),
-            isCollision(COLLISION_SHA256, bits, found) ? "true" : "false");
+        std::printf("{\"context\": %s, \"bits\": %u, \"threads\": %u, \"a\": \"%016llx\", \"b\": "
+                    "\"%016llx\", "
+                    "\"image\": \"%016llx\", \"calls\": %llu, \"points\": %llu, \"seconds\": %.2f, "
+                    "\"calls_ratio\": %.4f, \"verified\": %s}\n",
+                    contextObject(argc > 3 ? argv[3] : "").c_str(), bits, threads,
+                    static_cast<unsigned long long>(c->a), static_cast<unsigned long long>(c->b),
+                    static_cast<unsigned long long>(c->image),
+                    static_cast<unsigned long long>(c->calls),
+                    static_cast<unsigned long long>(c->points), seconds,
+                    static_cast<double>(c->calls) / birthdayCalls(bits),
+                    isCollision(COLLISION_SHA256, bits, found) ? "true" : "false");
         return isCollision(COLLISION_SHA256, bits, found) ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cycle_collide64: %s\n", e.what());
