@@ -18,7 +18,7 @@ import unittest
 SOURCE = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 sys.path.insert(0, os.path.join(SOURCE, "bench"))
 
-from report import acyclic, graphs  # noqa: E402
+from report import acyclic, collision, graphs  # noqa: E402
 from report.load import kernels_in, ordered, run_problems  # noqa: E402
 
 
@@ -44,6 +44,22 @@ class Report(unittest.TestCase):
                     regenerated = f.read()
                 self.assertEqual(committed, regenerated, f"bench/results/{name} is not what "
                                  "bench/plot gives from the committed results")
+
+    def test_each_family_run_of_its_own_regenerates(self):
+        for family, name in (("acyclic", "acyclic.md"), ("python", "python.md"),
+                             ("collision", "collision.md")):
+            folder = os.path.join(SOURCE, "bench", "results", family)
+            if not os.path.exists(os.path.join(folder, name)):
+                continue
+            with tempfile.TemporaryDirectory() as out:
+                subprocess.run([sys.executable, os.path.join(SOURCE, "bench", "plot"),
+                                os.path.join(folder, "results.json"), out],
+                               check=True, stdout=subprocess.DEVNULL)
+                with open(os.path.join(folder, name)) as f:
+                    committed = f.read()
+                with open(os.path.join(out, name)) as f:
+                    self.assertEqual(committed, f.read(), f"bench/results/{family}/{name} is not "
+                                     "what bench/plot gives from its results")
 
     def test_every_kernel_in_the_results_is_shown(self):
         results = {("traverse", "sequential", "linear", 1000): {},
@@ -119,6 +135,33 @@ class Report(unittest.TestCase):
         table = acyclic.table(rows, 1 << 14)
         self.assertTrue(any(line.startswith("| random_dag | 100 | 0.50 | 10.0 | 3000.0 |")
                             for line in table), table)
+
+    def test_collision_targets_follow_the_library_and_the_rounds(self):
+        # The distinguished bits the library's contract names.
+        self.assertEqual(collision.planned_d(40, 1), 10)
+        self.assertEqual(collision.planned_d(64, 1), 17)
+
+        def run(ns, calls, **more):
+            return dict({"ns_per_call": ns, "floor_ratio": ns / 4, "floor_ratio_lo": ns / 4.2,
+                         "floor_ratio_hi": ns / 3.8, "floor_ns_per_call": 4, "seeds": 24,
+                         "calls_mean": calls, "calls_ratio": calls / collision.expected_calls(40),
+                         "points_mean": calls / 1024, "heap_kib": 120}, **more)
+        rows = {"collision/findcollision/mix/40": run(4.4, 1.4e6, table_ratio=0.05,
+                                                      table_ratio_lo=0.04, table_ratio_hi=0.06),
+                "collision/findcollision_t2/mix/40": run(2.3, 1.5e6, one_thread_ratio=0.5,
+                                                         one_thread_ratio_lo=0.45,
+                                                         one_thread_ratio_hi=0.55),
+                "collision/table/mix/40": run(120, 1.3e6, heap_kib=60000)}
+        lines = collision.targets(rows, {"collision/mpi_r2/mix/40": {"one_rank_ratio": 1.6}})
+        self.assertIn("| mix, 40 bits: two threads at least 1.8x faster a call than one | 2.00x | "
+                      "yes |", lines)
+        self.assertIn("| mix, 40 bits: two MPI ranks at least 1.7x one rank | 1.60x | no |", lines)
+        self.assertIn("| mix, 40 bits: at least 10x faster than table | 20.0x | yes |", lines)
+        self.assertIn("| mix, 40 bits: 100x less memory than table | 500x | yes |", lines)
+        self.assertIn("| mix, 40 bits: one thread at most 1.15x the calls floor | "
+                      "1.10 (1.05-1.16) | yes |", lines)
+        self.assertIn("| mix, 40 bits: at most 32 bytes a stored point | 90 B of heap a point "
+                      "stored (24 B a slot) | no |", lines)
 
 
 if __name__ == "__main__":
