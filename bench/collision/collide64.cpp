@@ -15,27 +15,6 @@
 #include <exception>
 #include <string>
 
-// The pairs of "k=v,k=v" as a JSON object.
-static std::string contextObject(const char* given) {
-    std::string object;
-    const std::string text = given;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find(',', at);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string item = text.substr(at, end - at);
-        const size_t equals = item.find('=');
-        if (equals != std::string::npos) {
-            object += (object.empty() ? "\"" : ", \"") + item.substr(0, equals) + "\": \"" +
-                      item.substr(equals + 1) + "\"";
-        }
-        at = end + 1;
-    }
-    return "{" + object + "}";
-}
-
 int main(int argc, char** argv) {
     const unsigned bits = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 64;
     const unsigned threads =
@@ -62,7 +41,7 @@ int main(int argc, char** argv) {
                     "\"%016llx\", "
                     "\"image\": \"%016llx\", \"calls\": %llu, \"points\": %llu, \"seconds\": %.2f, "
                     "\"calls_ratio\": %.4f, \"verified\": %s}\n",
-                    contextObject(argc > 3 ? argv[3] : "").c_str(), bits, threads,
+                    ("{" + contextMembers(argc > 3 ? argv[3] : "") + "}").c_str(), bits, threads,
                     static_cast<unsigned long long>(c->a), static_cast<unsigned long long>(c->b),
                     static_cast<unsigned long long>(c->image),
                     static_cast<unsigned long long>(c->calls),

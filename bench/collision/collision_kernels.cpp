@@ -155,3 +155,23 @@ const CollisionKernel COLLISION_KERNELS[] = {
     {"findcollision_t2", runLibraryOnTwo, 64, false},
 };
 const size_t COLLISION_KERNEL_COUNT = sizeof(COLLISION_KERNELS) / sizeof(COLLISION_KERNELS[0]);
+
+std::string contextMembers(const char* given) {
+    std::string members;
+    const std::string text = given == nullptr ? "" : given;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(',', at);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string item = text.substr(at, end - at);
+        const size_t equals = item.find('=');
+        if (equals != std::string::npos) {
+            members += (members.empty() ? "\"" : ", \"") + item.substr(0, equals) + "\": \"" +
+                       item.substr(equals + 1) + "\"";
+        }
+        at = end + 1;
+    }
+    return members;
+}

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // mix: the period rows' 64-bit mixer kept to bits bits, the cheapest
 // random-like f (a few ns a call); sha256: the first 8 bytes of SHA-256 of
@@ -91,5 +92,8 @@ double birthdayCalls(unsigned bits);
 
 // Whether found is a collision of the function of kind on bits bits.
 bool isCollision(CollisionFunctionKind kind, unsigned bits, const CollisionFound& found);
+
+// bench/run's context, "k=v,k=v", as JSON members: "k": "v", "k": "v".
+std::string contextMembers(const char* given);
 
 #endif

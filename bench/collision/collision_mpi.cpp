@@ -150,26 +150,6 @@ bool runRow(FILE* out, bool first, MPI_Comm alone, int ranks, int rank, const Mp
     return true;
 }
 
-// The context as JSON members: the pairs of "k=v,k=v".
-std::string contextMembers(const char* given, int ranks) {
-    std::string members = "\"ranks\": \"" + std::to_string(ranks) + "\"";
-    std::string text = given == nullptr ? "" : given;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find(',', at);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string item = text.substr(at, end - at);
-        const size_t equals = item.find('=');
-        if (equals != std::string::npos) {
-            members += ", \"" + item.substr(0, equals) + "\": \"" + item.substr(equals + 1) + "\"";
-        }
-        at = end + 1;
-    }
-    return members;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -215,7 +195,9 @@ int main(int argc, char** argv) {
     MPI_Comm_split(MPI_COMM_WORLD, rank == 0 ? 0 : MPI_UNDEFINED, 0, &alone);
     if (rank == 0) {
         std::fprintf(out, "{\"context\": {%s},\n \"benchmarks\": [\n",
-                     contextMembers(context, ranks).c_str());
+                     ("\"ranks\": \"" + std::to_string(ranks) + "\"" +
+                      (context != nullptr && *context ? ", " : "") + contextMembers(context))
+                         .c_str());
     }
     bool right = true;
     bool first = true;
