@@ -12,8 +12,8 @@
 
 namespace {
 
-const GraphShape SHAPES[] = {GRAPH_DAG,  GRAPH_DAG_BACK, GRAPH_RANDOM,
-                             GRAPH_RMAT, GRAPH_CHAIN,    GRAPH_GRID};
+const GraphShape SHAPES[] = {GRAPH_DAG,   GRAPH_DAG_BACK, GRAPH_RANDOM, GRAPH_RMAT,
+                             GRAPH_CHAIN, GRAPH_GRID,     GRAPH_WIDE,   GRAPH_CHAIN_DAG};
 
 TEST(BenchGraphTest, ShapesAreWhatTheirNamesSay) {
     const uint64_t n = 1 << 14;
@@ -32,14 +32,14 @@ TEST(BenchGraphTest, ShapesAreWhatTheirNamesSay) {
             EXPECT_FALSE(textbookHasCycle(g));
             EXPECT_GT(g.edges(), 7 * n);
             break;
-        case GRAPH_DAG_BACK: {
-            // One edge closes one long cycle: a single component of many
-            // vertices, the rest alone.
+        case GRAPH_DAG_BACK:
+            // Four paths of 8 edges, each closed by an edge back: at most
+            // four components of 9 vertices or more, the rest alone.
             EXPECT_TRUE(textbookHasCycle(g));
-            EXPECT_LT(components, n - 20);
-            EXPECT_EQ(g.edges(), dag_edges + 1);
+            EXPECT_EQ(g.edges(), dag_edges + 4 * 9);
+            EXPECT_LE(components, n - 8);
+            EXPECT_GE(components, n - 4 * 8);
             break;
-        }
         case GRAPH_RANDOM:
             EXPECT_TRUE(textbookHasCycle(g));
             EXPECT_LT(components, n / 50); // one giant component
@@ -56,6 +56,15 @@ TEST(BenchGraphTest, ShapesAreWhatTheirNamesSay) {
         case GRAPH_GRID:
             EXPECT_EQ(g.edges(), 2 * (n - 128)); // 128 x 128
             EXPECT_FALSE(textbookHasCycle(g));
+            break;
+        case GRAPH_WIDE:
+            EXPECT_EQ(g.edges(), 8 * (n - n / 64)); // none from the last layer
+            EXPECT_FALSE(textbookHasCycle(g));
+            break;
+        case GRAPH_CHAIN_DAG:
+            EXPECT_GT(g.edges(), 7 * n);
+            EXPECT_EQ(textbookOrderSize(g), n);
+            EXPECT_EQ(components, n);
             break;
         }
     }
@@ -85,6 +94,8 @@ TEST(BenchGraphTest, EveryKernelAgreesWithTheTextbook) {
                 }
                 if (kernel->question == ASKS_COMPONENTS) {
                     EXPECT_EQ(found.components, components);
+                } else if (kernel->question == ASKS_NOTHING) {
+                    EXPECT_TRUE(found.acyclic); // the check found every target in range
                 } else {
                     EXPECT_EQ(found.acyclic, acyclic);
                 }

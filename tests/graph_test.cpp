@@ -541,3 +541,141 @@ TEST(GraphTest, TheSameGraphGivesTheSameCycleInEveryType) {
 }
 
 } // namespace
+
+namespace {
+
+// A DAG on n vertices: per_vertex n edges between random pairs, each from
+// the lower of a random ranking to the higher; rank[i] is the vertex ranked
+// i.
+Lists rankedDag(std::mt19937_64& random, size_t n, size_t per_vertex, std::vector<size_t>& rank) {
+    rank.resize(n);
+    std::iota(rank.begin(), rank.end(), 0);
+    std::shuffle(rank.begin(), rank.end(), random);
+    Lists g(n);
+    for (size_t e = 0; e < per_vertex * n; e++) {
+        size_t a = random() % n;
+        size_t b = random() % n;
+        if (a != b) {
+            g[rank[std::min(a, b)]].push_back(rank[std::max(a, b)]);
+        }
+    }
+    return g;
+}
+
+// A side x side grid, edges right and down: one source, and a front the
+// search's path cuts across.
+Lists grid(size_t side) {
+    Lists g(side * side);
+    for (size_t v = 0; v < side * side; v++) {
+        if ((v + 1) % side != 0) {
+            g[v].push_back(v + 1);
+        }
+        if (v + side < side * side) {
+            g[v].push_back(v + side);
+        }
+    }
+    return g;
+}
+
+// Checks the answers of g too big for the brute-force truth by what they
+// are: an order with every edge forward, or a cycle of g's edges, the same
+// from both functions and in every type.
+void checkLarge(const Lists& g, bool acyclic) {
+    const size_t n = g.size();
+    const Csr<uint32_t, uint32_t> csr = toCsr<uint32_t, uint32_t>(g, 0);
+    const std::vector<uint32_t> cycle =
+        cycle::findGraphCycle(csr.offsets.data(), csr.targets.data(), n);
+    const cycle::Order<uint32_t> order =
+        cycle::topologicalOrder(csr.offsets.data(), csr.targets.data(), n);
+    EXPECT_EQ(order.cycle, cycle);
+    if (acyclic) {
+        EXPECT_TRUE(cycle.empty());
+        EXPECT_TRUE(isOrder(g, order.order));
+    } else {
+        EXPECT_TRUE(isCycle(g, cycle));
+        EXPECT_TRUE(order.order.empty());
+        for (const auto& found : cyclesInEveryType(g)) {
+            EXPECT_EQ(found, std::vector<size_t>(cycle.begin(), cycle.end()));
+        }
+    }
+}
+
+// The search and the peel race: the peel wins on DAGs, even where the
+// search's path blocks its front (the grid) and it must be taken back; the
+// search wins where a cycle lies in reach; the peel stops at a cycle out of
+// the search's early reach, which the search alone then finds. Each below
+// and above the size where the race changes its shares (2 MiB of rows).
+TEST(GraphTest, TheSearchAndThePeelRaceToTheSameAnswers) {
+    std::mt19937_64 random(391);
+    for (size_t n : {size_t{1} << 12, size_t{1} << 16}) {
+        SCOPED_TRACE(n);
+        std::vector<size_t> rank;
+        const Lists dag = rankedDag(random, n, 8, rank);
+        checkLarge(dag, true);
+        checkLarge(rankedDag(random, n, 1, rank), true);
+        // The far grid has 2^18 vertices: at 2 edges a vertex, fewer lie near.
+        const size_t side = n == 4096 ? 64 : 512;
+        checkLarge(grid(side), true);
+
+        // Short cycles planted along the ranking: the search meets one.
+        Lists planted = dag;
+        for (int c = 0; c < 4; c++) {
+            const size_t first = random() % (n - 9);
+            for (size_t i = first; i < first + 8; i++) {
+                planted[rank[i]].push_back(rank[i + 1]);
+            }
+            planted[rank[first + 8]].push_back(rank[first]);
+        }
+        checkLarge(planted, false);
+
+        // A cycle reached only from the last vertex: the peel takes all
+        // else and stops at it; a grid keeps the search busy meanwhile.
+        Lists hidden = grid(side);
+        const size_t last = side * side;
+        hidden.resize(last + 3);
+        hidden[last + 2] = {last};
+        hidden[last] = {last + 1};
+        hidden[last + 1] = {last};
+        checkLarge(hidden, false);
+
+        // Cycles everywhere, and a chain in shuffled order with and without
+        // its edge back.
+        checkLarge(randomGraph(random, n, 8 * n, false), false);
+        std::vector<size_t> path(n);
+        std::iota(path.begin(), path.end(), 0);
+        std::shuffle(path.begin(), path.end(), random);
+        Lists chain(n);
+        for (size_t i = 0; i + 1 < n; i++) {
+            chain[path[i]].push_back(path[i + 1]);
+        }
+        checkLarge(chain, true);
+        chain[path[n - 1]].push_back(path[n / 2]);
+        checkLarge(chain, false);
+    }
+}
+
+// A target out of range that the search meets first is still reported as
+// the first in order, which the count pass finds.
+TEST(GraphTest, TheFirstBadTargetInOrderIsNamedWhateverTheSearchMeets) {
+    const size_t n = 50;
+    Lists g(n);
+    g[0] = {n - 1};
+    g[1] = {n + 1};     // first in order, out of the search's reach
+    g[n - 1] = {n + 5}; // met by the search first
+    const Csr<uint32_t, uint32_t> csr = toCsr<uint32_t, uint32_t>(g, 0);
+    for (int form = 0; form < 2; form++) {
+        try {
+            if (form == 0) {
+                cycle::findGraphCycle(csr.offsets.data(), csr.targets.data(), n);
+            } else {
+                cycle::topologicalOrder(csr.offsets.data(), csr.targets.data(), n);
+            }
+            ADD_FAILURE() << "no throw";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find("vertex 1 has successor 51"), std::string::npos)
+                << e.what();
+        }
+    }
+}
+
+} // namespace

@@ -32,7 +32,8 @@ struct GraphKernel {
 };
 
 // edgegather, the floor: every edge's target's state read once, in order,
-// with the line asked for ahead. dfs: the textbook iterative three-colour
+// with the line asked for ahead. check: one in-order pass over the targets,
+// each tested against n, the check the library makes. dfs: the textbook iterative three-colour
 // depth-first search; kahn: the textbook in-degree queue; tarjan: the
 // textbook iterative Tarjan. findgraphcycle, toporder, scc: the library's;
 // sccof: the same graph through a lambda over adjacency lists.

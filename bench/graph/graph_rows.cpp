@@ -16,8 +16,8 @@
 
 namespace {
 
-const GraphShape GRAPH_SHAPES[] = {GRAPH_DAG,  GRAPH_DAG_BACK, GRAPH_RANDOM,
-                                   GRAPH_RMAT, GRAPH_CHAIN,    GRAPH_GRID};
+const GraphShape GRAPH_SHAPES[] = {GRAPH_DAG,   GRAPH_DAG_BACK, GRAPH_RANDOM, GRAPH_RMAT,
+                                   GRAPH_CHAIN, GRAPH_GRID,     GRAPH_WIDE,   GRAPH_CHAIN_DAG};
 const uint64_t GRAPH_SIZES[] = {uint64_t{1} << 10, uint64_t{1} << 14, uint64_t{1} << 18,
                                 uint64_t{1} << 22};
 // The chain alone goes deeper.

@@ -31,11 +31,11 @@ std::vector<uint32_t> shuffledIds(uint64_t n, XorShift& random) {
     return ids;
 }
 
-// 8 n edges between random pairs of ranks, each from the lower rank to the
-// higher, ids[rank] naming the vertices.
-void dagEdges(uint64_t n, XorShift& random, const std::vector<uint32_t>& ids,
+// per_vertex n edges between random pairs of ranks, each from the lower
+// rank to the higher, ids[rank] naming the vertices.
+void dagEdges(uint64_t n, uint64_t per_vertex, XorShift& random, const std::vector<uint32_t>& ids,
               std::vector<uint32_t>& from, std::vector<uint32_t>& to) {
-    for (uint64_t i = 0; i < 8 * n; i++) {
+    for (uint64_t i = 0; i < per_vertex * n; i++) {
         uint32_t a = random.below(n);
         uint32_t b = random.below(n);
         if (a == b) {
@@ -49,29 +49,22 @@ void dagEdges(uint64_t n, XorShift& random, const std::vector<uint32_t>& ids,
     }
 }
 
-// The DAG's longest path, by ranks from the last: its first and last vertex.
-std::pair<uint32_t, uint32_t> longestPath(const Graph& g, const std::vector<uint32_t>& ids) {
-    const uint64_t n = g.n;
-    std::vector<uint32_t> length(n, 0);
-    std::vector<uint32_t> next(n, 0);
-    for (uint64_t r = n; r-- > 0;) {
-        const uint32_t v = ids[r];
-        next[v] = v;
-        for (uint32_t e = g.offsets[v]; e < g.offsets[v + 1]; e++) {
-            const uint32_t w = g.targets[e];
-            if (length[w] + 1 > length[v]) {
-                length[v] = length[w] + 1;
-                next[v] = w;
-            }
+// Four cycles planted at random ranks of the DAG on ids: a forward path of
+// PLANTED_STEPS edges along the ranking, then the edge back to its start.
+constexpr uint64_t PLANTED_CYCLES = 4;
+constexpr uint64_t PLANTED_STEPS = 8;
+
+void plantCycles(uint64_t n, XorShift& random, const std::vector<uint32_t>& ids,
+                 std::vector<uint32_t>& from, std::vector<uint32_t>& to) {
+    for (uint64_t c = 0; c < PLANTED_CYCLES; c++) {
+        const uint64_t first = random.below(n - PLANTED_STEPS);
+        for (uint64_t i = first; i < first + PLANTED_STEPS; i++) {
+            from.push_back(ids[i]);
+            to.push_back(ids[i + 1]);
         }
+        from.push_back(ids[first + PLANTED_STEPS]);
+        to.push_back(ids[first]);
     }
-    uint32_t start =
-        static_cast<uint32_t>(std::max_element(length.begin(), length.end()) - length.begin());
-    uint32_t end = start;
-    while (next[end] != end) {
-        end = next[end];
-    }
-    return {start, end};
 }
 
 // The Graph500 Kronecker generator: each edge picks a quadrant at each of
@@ -101,8 +94,11 @@ void rmatEdges(uint64_t n, XorShift& random, std::vector<uint32_t>& from,
     }
 }
 
+// wide's layers.
+constexpr uint64_t WIDE_LAYERS = 64;
+
 Graph makeGraph(GraphShape shape, uint64_t n) {
-    // dag_back is dag's graph with one edge more: the same seed.
+    // dag_back is dag's graph with the cycles added: the same seed.
     const uint64_t seeded = shape == GRAPH_DAG_BACK ? GRAPH_DAG : shape;
     XorShift random{0x9e3779b97f4a7c15ull ^ (n * 8 + seeded)};
     std::vector<uint32_t> from;
@@ -111,12 +107,31 @@ Graph makeGraph(GraphShape shape, uint64_t n) {
     case GRAPH_DAG:
     case GRAPH_DAG_BACK: {
         const std::vector<uint32_t> ids = shuffledIds(n, random);
-        dagEdges(n, random, ids, from, to);
+        dagEdges(n, 8, random, ids, from, to);
         if (shape == GRAPH_DAG_BACK) {
-            const std::pair<uint32_t, uint32_t> path = longestPath(rowsFromEdges(n, from, to), ids);
-            from.push_back(path.second);
-            to.push_back(path.first);
+            plantCycles(n, random, ids, from, to);
         }
+        break;
+    }
+    case GRAPH_WIDE: {
+        const std::vector<uint32_t> ids = shuffledIds(n, random);
+        const uint64_t layer = n / WIDE_LAYERS;
+        for (uint64_t i = 0; i + layer < n; i++) {
+            const uint64_t next = (i / layer + 1) * layer;
+            for (int k = 0; k < 8; k++) {
+                from.push_back(ids[i]);
+                to.push_back(ids[next + random.below(layer)]);
+            }
+        }
+        break;
+    }
+    case GRAPH_CHAIN_DAG: {
+        const std::vector<uint32_t> ids = shuffledIds(n, random);
+        for (uint64_t i = 0; i + 1 < n; i++) {
+            from.push_back(ids[i]);
+            to.push_back(ids[i + 1]);
+        }
+        dagEdges(n, 7, random, ids, from, to);
         break;
     }
     case GRAPH_RANDOM:
@@ -180,7 +195,8 @@ Graph rowsFromEdges(uint64_t n, const std::vector<uint32_t>& from,
 }
 
 const char* graphShapeName(GraphShape shape) {
-    static const char* const NAMES[] = {"dag", "dag_back", "random", "rmat", "chain", "grid"};
+    static const char* const NAMES[] = {"dag",   "dag_back", "random", "rmat",
+                                        "chain", "grid",     "wide",   "chain_dag"};
     return NAMES[shape];
 }
 

@@ -19,14 +19,28 @@ struct Graph {
 };
 
 // dag: a random DAG, 8 edges a vertex between random pairs, each edge from
-// the lower to the higher of a random ranking, ids shuffled; dag_back: the
-// same with one edge from the end of its longest path back to its start;
-// random: 8 edges a vertex between uniform random vertices, self-loops
+// the lower to the higher of a random ranking, ids shuffled; dag_back: a
+// dependency graph with mistakes in it, the same DAG with four short cycles
+// planted at random ranks, each a forward path of 8 steps and the edge
+// back; random: 8 edges a vertex between uniform random vertices, self-loops
 // included (one giant component); rmat: the Graph500 Kronecker generator,
 // A = 0.57, B = C = 0.19, 16 edges a vertex, ids shuffled; chain: one path
 // through every vertex in shuffled order (depth n); grid: a square grid in
-// row-major ids with edges right and down (long paths, wide fronts).
-enum GraphShape { GRAPH_DAG, GRAPH_DAG_BACK, GRAPH_RANDOM, GRAPH_RMAT, GRAPH_CHAIN, GRAPH_GRID };
+// row-major ids with edges right and down (long paths, wide fronts); wide:
+// 64 layers, each vertex with 8 random successors in the next layer, ids
+// shuffled (a shallow DAG with wide fronts); chain_dag: a chain through
+// every vertex, ids shuffled, plus 7 edges a vertex between random pairs
+// of its ranks, each forward along the chain (a commit graph).
+enum GraphShape {
+    GRAPH_DAG,
+    GRAPH_DAG_BACK,
+    GRAPH_RANDOM,
+    GRAPH_RMAT,
+    GRAPH_CHAIN,
+    GRAPH_GRID,
+    GRAPH_WIDE,
+    GRAPH_CHAIN_DAG
+};
 const char* graphShapeName(GraphShape shape);
 
 // The graph of shape with n vertices (a power of two; an even power for the

@@ -43,22 +43,39 @@ CYCLE_ALWAYS_INLINE void askCounts(const Rows<Vertex, Offset>& rows, const Count
     }
 }
 
-// Peels rows, whose in-degrees are in counts, into order (room for n
-// vertices). Returns how many vertices were peeled: n exactly when the
-// graph is acyclic. counts ends as the invariant says.
-template <bool Ahead, typename Count, typename Vertex, typename Offset>
-size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
-    const size_t n = rows.n;
+// Where a peel stands: order[0, head) taken off, order[head, tail) waiting.
+struct PeelFront {
+    size_t head;
+    size_t tail;
+};
+
+// Puts every vertex whose count is 0 into order, in increasing order, and
+// returns the front that holds them.
+template <typename Count, typename Vertex>
+PeelFront seedPeel(const Count* counts, size_t n, Vertex* order) {
     size_t tail = 0;
     for (size_t v = 0; v < n; v++) {
         if (counts[v] == 0) {
             order[tail++] = static_cast<Vertex>(v);
         }
     }
+    return {0, tail};
+}
+
+// Takes vertices off the front of the peel of rows, each with its whole
+// row, until the front is empty or budget edges have been read; returns the
+// edges read. A count never falls to zero while a bit above the count's own
+// is set, so a vertex so marked is never peeled.
+template <bool Ahead, typename Count, typename Vertex, typename Offset>
+size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order, PeelFront& front,
+                size_t budget) {
     auto at = [order](size_t i) {
         return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]));
     };
-    for (size_t head = 0; head < tail; head++) {
+    size_t head = front.head;
+    size_t tail = front.tail;
+    size_t read = 0;
+    for (; head < tail && read < budget; head++) {
         if (Ahead && head + ROW_AHEAD < tail) {
             prefetchLine(rows.offsets + at(head + ROW_AHEAD));
         }
@@ -76,8 +93,9 @@ size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) 
             askCounts(rows, counts, rows.begin(u), rows.end(u));
         }
         const size_t v = at(head);
+        const size_t begin = rows.begin(v);
         const size_t end = rows.end(v);
-        for (size_t e = rows.begin(v); e < end; e++) {
+        for (size_t e = begin; e < end; e++) {
             if (Ahead && CYCLE_RARELY(e + ROW_PREFETCH < end)) {
                 prefetchLine(counts + rows.target(e + ROW_PREFETCH));
             }
@@ -86,16 +104,25 @@ size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) 
                 order[tail++] = static_cast<Vertex>(w);
             }
         }
+        read += end - begin;
     }
-    return tail;
+    front = {head, tail};
+    return read;
 }
 
-// Peels as peelRows says, asking for lines ahead where the graph lies
-// beyond the nearest caches.
+// Peels rows, whose in-degrees are in counts, into order (room for n
+// vertices), asking for lines ahead where the graph lies beyond the nearest
+// caches. Returns how many vertices were peeled: n exactly when the graph is
+// acyclic. counts ends as the invariant says.
 template <typename Count, typename Vertex, typename Offset>
 size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
-    return liesFar(rows) ? peelRows<true>(rows, counts, order)
-                         : peelRows<false>(rows, counts, order);
+    PeelFront front = seedPeel(counts, rows.n, order);
+    if (liesFar(rows)) {
+        peelRows<true>(rows, counts, order, front, SIZE_MAX);
+    } else {
+        peelRows<false>(rows, counts, order, front, SIZE_MAX);
+    }
+    return front.tail;
 }
 
 } // namespace detail

@@ -133,20 +133,17 @@ void checkOffsets(const char* who, const Offset* offsets, size_t n) {
     }
 }
 
-// Checks every target of rows (whose offsets are checked) and writes each
-// vertex's in-degree to counts[0, n), reading every target once in order,
-// and, Ahead, once more COUNT_AHEAD edges before its turn, to ask for its
-// count's line. Throws std::invalid_argument naming the vertex and the value at the first
-// target outside [0, n).
+// Checks the targets of edges [from, to) of rows (whose offsets are
+// checked) and adds each to its vertex's count, reading every target once in
+// order, and, Ahead, once more COUNT_AHEAD edges before its turn, to ask for
+// its count's line. Throws std::invalid_argument naming the vertex and the
+// value at the first target outside [0, n).
 template <bool Ahead, typename Count, typename Vertex, typename Offset>
-void countTargetsOf(const char* who, const Rows<Vertex, Offset>& rows, Count* counts) {
+void countTargetsOf(const char* who, const Rows<Vertex, Offset>& rows, Count* counts, size_t from,
+                    size_t to) {
     const size_t n = rows.n;
-    for (size_t v = 0; v < n; v++) {
-        counts[v] = 0;
-    }
-    const size_t first = rows.begin(0);
     const size_t last = rows.begin(n);
-    for (size_t e = first; e < last; e++) {
+    for (size_t e = from; e < to; e++) {
         if (CYCLE_RARELY(!isVertex(rows.targets[e], n))) {
             badSuccessor(who, std::to_string(rowHolding(rows.offsets, n, e)),
                          integerText(rows.targets[e]), n);
@@ -164,12 +161,16 @@ void countTargetsOf(const char* who, const Rows<Vertex, Offset>& rows, Count* co
     }
 }
 
+// Checks every target and writes each vertex's in-degree to counts[0, n).
 template <typename Count, typename Vertex, typename Offset>
 void countTargets(const char* who, const Rows<Vertex, Offset>& rows, Count* counts) {
+    for (size_t v = 0; v < rows.n; v++) {
+        counts[v] = 0;
+    }
     if (liesFar(rows)) {
-        countTargetsOf<true>(who, rows, counts);
+        countTargetsOf<true>(who, rows, counts, rows.begin(0), rows.begin(rows.n));
     } else {
-        countTargetsOf<false>(who, rows, counts);
+        countTargetsOf<false>(who, rows, counts, rows.begin(0), rows.begin(rows.n));
     }
 }
 
@@ -178,12 +179,12 @@ void countTargets(const char* who, const Rows<Vertex, Offset>& rows, Count* coun
 constexpr size_t CHECK_BYTES = 16;
 constexpr size_t CHECK_VECTORS = 4;
 
-// Checks every target of rows (whose offsets are checked) in one read in
-// order, with no other work, for an answer found before the count pass.
+// Checks the targets of edges [first, offsets[n]) of rows (whose offsets
+// are checked) in one read in order, with no other work, for an answer found
+// before the count pass has checked them.
 template <typename Vertex, typename Offset>
-void checkTargets(const char* who, const Rows<Vertex, Offset>& rows) {
+void checkTargets(const char* who, const Rows<Vertex, Offset>& rows, size_t first) {
     using Unsigned = std::make_unsigned_t<Vertex>;
-    const size_t first = rows.begin(0);
     const size_t last = rows.begin(rows.n);
     // A target as unsigned is above n - 1 exactly when it lies outside
     // [0, n): a negative one comes out at n or above, since n - 1 fits

@@ -1,10 +1,12 @@
-// The three graph questions: for a cycle or an order, a short depth-first
-// search first; then the count pass, which checks every target, the peel,
-// and a search of what the peel left, sharing one count a vertex.
+// The three graph questions: for a cycle or an order, a depth-first search
+// raced against the count pass and the peel; for the components, the count
+// pass, which checks every target, the peel, and Tarjan's search of what
+// the peel left, sharing one count a vertex.
 #ifndef CYCLE_DETAIL_GRAPH_RUN_H
 #define CYCLE_DETAIL_GRAPH_RUN_H
 
 #include "graph_peel.h"
+#include "graph_race.h"
 #include "graph_rows.h"
 #include "graph_search.h"
 
@@ -38,30 +40,6 @@ auto withCounts(const char* who, const Offset* offsets, const Vertex* targets, s
     return answer(rows, counts.get());
 }
 
-// Before any count, a depth-first search from vertex 0 reads at most one
-// edge in QUICK_SHARE, or in QUICK_SHARE_FAR where the graph lies beyond
-// the near caches and each of the search's steps waits on memory. A random
-// graph that has a cycle shows one within a few thousand edges; on a graph
-// that has none the search reads that small share of the edges in vain.
-constexpr size_t QUICK_SHARE = 16;
-constexpr size_t QUICK_SHARE_FAR = 1024;
-
-// The quick search's cycle, with every target checked, if it found one.
-template <typename Count, typename Vertex, typename Offset>
-bool quickCycle(const char* who, const Rows<Vertex, Offset>& rows, Count* counts,
-                std::vector<Vertex>& cycle) {
-    for (size_t v = 0; v < rows.n; v++) {
-        counts[v] = 0;
-    }
-    const size_t budget =
-        (rows.begin(rows.n) - rows.begin(0)) / (liesFar(rows) ? QUICK_SHARE_FAR : QUICK_SHARE);
-    if (searchForCycle<true>(rows, counts, budget, cycle) != CycleSearch::FOUND) {
-        return false;
-    }
-    checkTargets(who, rows);
-    return true;
-}
-
 template <typename Vertex, typename Offset>
 std::vector<Vertex> graphCycle(const char* who, const Offset* offsets, const Vertex* targets,
                                size_t n) {
@@ -70,16 +48,9 @@ std::vector<Vertex> graphCycle(const char* who, const Offset* offsets, const Ver
     }
     return withCounts(who, offsets, targets, n, [who](const auto& rows, auto* counts) {
         std::vector<Vertex> cycle;
-        if (quickCycle(who, rows, counts, cycle)) {
-            return cycle;
-        }
-        countTargets(who, rows, counts);
         std::unique_ptr<Vertex[]> order(new Vertex[rows.n]);
-        if (peel(rows, counts, order.get()) == rows.n) {
-            return cycle;
-        }
-        order.reset();
-        return cycleAmongLeft(rows, counts);
+        race(who, rows, counts, order.get(), cycle);
+        return cycle;
     });
 }
 
@@ -90,14 +61,9 @@ Order<Vertex> graphOrder(const char* who, const Offset* offsets, const Vertex* t
     }
     return withCounts(who, offsets, targets, n, [who](const auto& rows, auto* counts) {
         Order<Vertex> result;
-        if (quickCycle(who, rows, counts, result.cycle)) {
-            return result;
-        }
-        countTargets(who, rows, counts);
         result.order.resize(rows.n);
-        if (peel(rows, counts, result.order.data()) < rows.n) {
+        if (race(who, rows, counts, result.order.data(), result.cycle) == RaceEnd::CYCLE) {
             result.order = std::vector<Vertex>();
-            result.cycle = cycleAmongLeft(rows, counts);
         }
         return result;
     });

@@ -1,11 +1,11 @@
-// The depth-first searches over what the peel leaves: a cycle among the
-// vertices left, and their strongly connected components. Both keep their
-// depth on the heap (a chain of any length runs on a small stack) and
-// resume each vertex's row where it stopped, so every edge is read once.
+// The depth-first search over what the peel leaves for its strongly
+// connected components. It keeps its depth on the heap (a chain of any
+// length runs on a small stack) and resumes each vertex's row where it
+// stopped, so every edge is read once.
 //
-// Both take the peel's counts as their state, where 0 marks a peeled
-// vertex. No vertex left has an edge to a peeled one (its count would never
-// have reached zero), so the searches never leave what the peel left.
+// It takes the peel's counts as its state, where 0 marks a peeled vertex.
+// No vertex left has an edge to a peeled one (its count would never have
+// reached zero), so the search never leaves what the peel left.
 #ifndef CYCLE_DETAIL_GRAPH_SEARCH_H
 #define CYCLE_DETAIL_GRAPH_SEARCH_H
 
@@ -19,82 +19,6 @@
 
 namespace cycle {
 namespace detail {
-
-// One vertex on a search's path, and the next edge of its row to read.
-struct Visit {
-    size_t vertex;
-    size_t edge;
-};
-
-// How a search for a cycle ended.
-enum class CycleSearch { FOUND, NONE, GAVE_UP };
-
-// A depth-first search for a cycle, from each vertex not yet finished in
-// increasing order, until an edge goes back to a vertex on the path: the
-// path from that vertex on is the cycle, written to cycle. Two uses:
-// - Quick, before any count: counts all 0 at first, every vertex to be
-//   searched; gives up once it has read budget edges, or at a target
-//   outside [0, n), since the rows are not yet checked;
-// - after the peel: the vertices whose counts are above zero, the peeled
-//   ones (0) finished already.
-// counts is spent: on-path vertices hold the Count's largest value while
-// searched; finished ones FINISHED (Quick) or 0.
-template <bool Quick, typename Count, typename Vertex, typename Offset>
-CycleSearch searchForCycle(const Rows<Vertex, Offset>& rows, Count* counts, size_t budget,
-                           std::vector<Vertex>& cycle) {
-    constexpr Count ON_PATH = std::numeric_limits<Count>::max();
-    constexpr Count FINISHED = Quick ? ON_PATH - 1 : 0;
-    std::vector<Visit> path;
-    for (size_t start = 0; start < rows.n; start++) {
-        if (counts[start] == FINISHED) {
-            continue;
-        }
-        counts[start] = ON_PATH;
-        path.push_back({start, rows.begin(start)});
-        while (!path.empty()) {
-            Visit& top = path.back();
-            if (top.edge == rows.end(top.vertex)) {
-                counts[top.vertex] = FINISHED;
-                path.pop_back();
-                continue;
-            }
-            if (CYCLE_RARELY(budget-- == 0)) {
-                return CycleSearch::GAVE_UP;
-            }
-            if (Quick && CYCLE_RARELY(!isVertex(rows.targets[top.edge], rows.n))) {
-                return CycleSearch::GAVE_UP;
-            }
-            const size_t w = rows.target(top.edge++);
-            if (counts[w] == FINISHED) {
-                continue;
-            }
-            if (counts[w] == ON_PATH) {
-                size_t from = path.size() - 1;
-                while (path[from].vertex != w) {
-                    from--;
-                }
-                cycle.clear();
-                cycle.reserve(path.size() - from);
-                for (size_t i = from; i < path.size(); i++) {
-                    cycle.push_back(static_cast<Vertex>(path[i].vertex));
-                }
-                return CycleSearch::FOUND;
-            }
-            counts[w] = ON_PATH;
-            path.push_back({w, rows.begin(w)});
-        }
-    }
-    return CycleSearch::NONE;
-}
-
-// A cycle among the vertices the peel left; there is one whenever any
-// vertex is left, since each has an in-edge from another.
-template <typename Count, typename Vertex, typename Offset>
-std::vector<Vertex> cycleAmongLeft(const Rows<Vertex, Offset>& rows, Count* counts) {
-    std::vector<Vertex> cycle;
-    searchForCycle<false>(rows, counts, SIZE_MAX, cycle);
-    return cycle;
-}
 
 // How many successors of a vertex just entered have their state and row
 // asked for ahead.
