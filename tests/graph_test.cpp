@@ -679,3 +679,143 @@ TEST(GraphTest, TheFirstBadTargetInOrderIsNamedWhateverTheSearchMeets) {
 }
 
 } // namespace
+
+namespace {
+
+// Kosaraju's two searches, the tests' own truth for graphs too big for the
+// reachability matrix: each vertex's component as the lowest vertex in it.
+std::vector<size_t> componentLeaders(const Lists& g) {
+    const size_t n = g.size();
+    Lists back(n);
+    for (size_t u = 0; u < n; u++) {
+        for (size_t w : g[u]) {
+            back[w].push_back(u);
+        }
+    }
+    std::vector<size_t> finish;
+    std::vector<bool> seen(n, false);
+    for (size_t s = 0; s < n; s++) {
+        if (seen[s]) {
+            continue;
+        }
+        std::vector<std::pair<size_t, size_t>> stack{{s, 0}};
+        seen[s] = true;
+        while (!stack.empty()) {
+            auto& [v, i] = stack.back();
+            if (i < g[v].size()) {
+                const size_t w = g[v][i++];
+                if (!seen[w]) {
+                    seen[w] = true;
+                    stack.push_back({w, 0});
+                }
+            } else {
+                finish.push_back(v);
+                stack.pop_back();
+            }
+        }
+    }
+    std::vector<size_t> leader(n, n);
+    for (size_t k = n; k-- > 0;) {
+        const size_t s = finish[k];
+        if (leader[s] != n) {
+            continue;
+        }
+        std::vector<size_t> members{s};
+        std::vector<size_t> stack{s};
+        leader[s] = s;
+        while (!stack.empty()) {
+            const size_t v = stack.back();
+            stack.pop_back();
+            for (size_t w : back[v]) {
+                if (leader[w] == n) {
+                    leader[w] = s;
+                    members.push_back(w);
+                    stack.push_back(w);
+                }
+            }
+        }
+        const size_t lowest = *std::min_element(members.begin(), members.end());
+        for (size_t v : members) {
+            leader[v] = lowest;
+        }
+    }
+    return leader;
+}
+
+// stronglyConnected on g against Kosaraju's: the same partition, every
+// number in [0, count) used, every edge from a number to one no higher.
+void checkLargeComponents(const Lists& g) {
+    const size_t n = g.size();
+    const Csr<uint32_t, uint32_t> csr = toCsr<uint32_t, uint32_t>(g, 0);
+    std::vector<uint32_t> component(n);
+    const size_t count =
+        cycle::stronglyConnected(csr.offsets.data(), csr.targets.data(), n, component.data());
+    const std::vector<size_t> leader = componentLeaders(g);
+    std::vector<size_t> number_of_leader(n, SIZE_MAX);
+    std::vector<bool> used(count, false);
+    size_t leaders = 0;
+    for (size_t v = 0; v < n; v++) {
+        ASSERT_LT(component[v], count);
+        used[component[v]] = true;
+        size_t& number = number_of_leader[leader[v]];
+        if (number == SIZE_MAX) {
+            number = component[v];
+            leaders++;
+        }
+        ASSERT_EQ(number, component[v]) << "vertex " << v << " apart from its component";
+        for (size_t w : g[v]) {
+            ASSERT_GE(component[v], component[w]) << "edge " << v << " -> " << w;
+        }
+    }
+    EXPECT_EQ(leaders, count);
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 0);
+}
+
+// Graphs too big for the reachability matrix against Kosaraju's searches:
+// a random graph (one big component and strays), a big component with
+// small ones and trees hanging off both ways, a 2-cycle that the big
+// component feeds, holding the vertex with the most in-edges, and a DAG
+// behind a ring. Below and above the size where the searches ask ahead.
+TEST(GraphTest, LargeGraphsSplitIntoComponentsAsKosarajuSplitsThem) {
+    std::mt19937_64 random(393);
+    for (size_t n : {size_t{1} << 12, size_t{1} << 17}) {
+        SCOPED_TRACE(n);
+        checkLargeComponents(randomGraph(random, n, 8 * n, false));
+        checkLargeComponents(randomGraph(random, n, 2 * n, false));
+
+        // The first half one big component; the second half small cycles
+        // and single vertices, each with edges into it or out of it, or
+        // between themselves.
+        Lists hanging = randomGraph(random, n / 2, 4 * n, false);
+        hanging.resize(n);
+        for (size_t v = n / 2; v + 3 < n; v += 4) {
+            hanging[v] = {v + 1};
+            hanging[v + 1] = {v, v + 2};
+            hanging[v + 2].push_back(random() % (n / 2));
+            hanging[random() % (n / 2)].push_back(v + 3);
+            hanging[v + 3].push_back(v + 4 < n ? v + 4 : v);
+        }
+        checkLargeComponents(hanging);
+
+        // The vertex with the most in-edges lies in a 2-cycle that the big
+        // component feeds.
+        Lists fed = randomGraph(random, n - 2, 4 * n, false);
+        fed.resize(n);
+        fed[n - 2] = {n - 1};
+        fed[n - 1] = {n - 2};
+        for (size_t v = 0; v < n - 2; v += 2) {
+            fed[v].push_back(n - 2);
+        }
+        checkLargeComponents(fed);
+
+        std::vector<size_t> rank;
+        Lists behind = rankedDag(random, n, 4, rank);
+        for (size_t i = 0; i + 1 < n / 8; i++) {
+            behind[rank[n - n / 8 + i]].push_back(rank[n - n / 8 + i + 1]);
+        }
+        behind[rank[n - 1]].push_back(rank[n - n / 8]);
+        checkLargeComponents(behind);
+    }
+}
+
+} // namespace
