@@ -36,20 +36,19 @@ namespace cycle {
 //            an edge to the next and the last with one to the first ({v}
 //            for a self-loop). The same vertices and edges give the same
 //            cycle, whatever Vertex and Offset, and through the ...Of form.
-//   Calls:   first a depth-first search from vertex 0 that reads at most
-//            E / 16 of the E edges (E / 1,024 where the graph lies far:
-//            3 n + E above 2^19, 2 MiB of 32-bit arrays, whatever the
-//            types); if it meets a cycle, every target is read once more, in
-//            order, to check it, and that is all.
-//            Else each edge is read once in order, to check and count, and
-//            once as Kahn's peel takes it; where the graph lies far, each of
-//            the two passes reads it once more ahead, to ask for its count's
-//            line (four reads in all); an edge the peel leaves (on or after
-//            a cycle) at most once more. Offsets:
-//            each read twice by the check (as the end of one row and the
-//            start of the next), twice as the peel takes its vertex (six
-//            times where the graph lies far, to ask ahead for the row and
-//            its counts), and twice more for a vertex a search enters.
+//   Calls:   a depth-first search from vertex 0 raced against the count
+//            pass and Kahn's peel, in doubling slices of edges that hang on
+//            n and E alone: about the cheaper of the two plus a share of
+//            the other. Each target read once in order by the count pass
+//            or, after a cycle is found, by the check (once more ahead by
+//            the count pass where the graph lies far: 3 n + E above 2^19,
+//            2 MiB of 32-bit arrays, whatever the types), and once by the
+//            search or the peel (once more ahead by the peel where the
+//            graph lies far, the first 8 of a row the search enters by the
+//            search); a row the search had begun when it was taken off its
+//            path to let the peel on is read again. Offsets: each read twice
+//            by the check, and twice as the peel takes its vertex (six
+//            times where the graph lies far) or the search enters it.
 //   Memory:  4 + sizeof(Vertex) bytes a vertex (8 + sizeof(Vertex) from
 //            2^30 vertices or edges), and 16 bytes a vertex on a search's
 //            path, in a std::vector whose capacity may reach twice that and
@@ -97,8 +96,9 @@ Order<Vertex> topologicalOrder(const Offset* offsets, const Vertex* targets, siz
 //            in [0, count) for every v: two vertices share a number exactly
 //            when each reaches the other, and every edge u -> w has
 //            component[u] >= component[w].
-//   Calls:   reads offsets and each edge as findGraphCycle does after its
-//            first search; an edge the peel leaves (in or after a cycle)
+//   Calls:   each edge read once in order, to check and count, and once as
+//            Kahn's peel takes it (each once more ahead where the graph lies
+//            far, as findGraphCycle's); an edge the peel leaves (in or after a cycle)
 //            once more in Tarjan's search, and, where the graph lies far,
 //            the first 8 of each row it enters once more ahead, to ask for
 //            their lines.
