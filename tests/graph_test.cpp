@@ -775,7 +775,9 @@ void checkLargeComponents(const Lists& g) {
 // a random graph (one big component and strays), a big component with
 // small ones and trees hanging off both ways, a 2-cycle that the big
 // component feeds, holding the vertex with the most in-edges, and a DAG
-// behind a ring. Below and above the size where the searches ask ahead.
+// behind a ring, and a ring in shuffled order with trees feeding it and
+// hanging off it. Below and above the size where the big component is
+// found by reachability.
 TEST(GraphTest, LargeGraphsSplitIntoComponentsAsKosarajuSplitsThem) {
     std::mt19937_64 random(393);
     for (size_t n : {size_t{1} << 12, size_t{1} << 17}) {
@@ -807,6 +809,25 @@ TEST(GraphTest, LargeGraphsSplitIntoComponentsAsKosarajuSplitsThem) {
             fed[v].push_back(n - 2);
         }
         checkLargeComponents(fed);
+
+        // A ring in shuffled order, which the passes that mark the big
+        // component give up on, with trees feeding it and hanging off it.
+        std::vector<size_t> path(2 * n);
+        std::iota(path.begin(), path.end(), 0);
+        std::shuffle(path.begin(), path.end(), random);
+        Lists ring(2 * n);
+        for (size_t i = 0; i < n; i++) {
+            ring[path[i]].push_back(path[(i + 1) % n]);
+        }
+        for (size_t i = n; i < 2 * n; i++) {
+            const size_t other = path[random() % i];
+            if (i % 2 == 0) {
+                ring[path[i]].push_back(other);
+            } else {
+                ring[other].push_back(path[i]);
+            }
+        }
+        checkLargeComponents(ring);
 
         std::vector<size_t> rank;
         Lists behind = rankedDag(random, n, 4, rank);

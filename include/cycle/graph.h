@@ -98,16 +98,24 @@ Order<Vertex> topologicalOrder(const Offset* offsets, const Vertex* targets, siz
 //            component[u] >= component[w].
 //   Calls:   each edge read once in order, to check and count, and once as
 //            Kahn's peel takes it (each once more ahead where the graph lies
-//            far, as findGraphCycle's); an edge the peel leaves (in or after a cycle)
-//            once more in Tarjan's search, and, where the graph lies far,
-//            the first 8 of each row it enters once more ahead, to ask for
-//            their lines.
+//            far, as findGraphCycle's). Near, an edge the peel leaves (in or
+//            after a cycle) is read once more in Tarjan's search. Far, the
+//            big component is found by reachability first: a breadth-first
+//            search from the vertex left with the most in-edges reads each
+//            edge it reaches once (and the row and state of each once ahead);
+//            then at most 24 passes over those rows in order, each reading a
+//            row not yet marked up to its first marked successor, mark the
+//            vertices that reach the start (given up after 24, when Tarjan's
+//            search takes all that the peel left); Tarjan's search reads
+//            each edge outside the start's component once more, and the
+//            first 8 of each row it enters once more ahead.
 //   Memory:  4 + sizeof(Vertex) bytes a vertex (8 + sizeof(Vertex) from
-//            2^30 vertices or edges), and 20 bytes a vertex the peel leaves
-//            (32 from 2^30), for Tarjan's path (16) and stack (4, 8 from
-//            2^30), in std::vectors whose capacity may reach twice that and
-//            three times while one grows: at most 60 bytes a vertex left
-//            (96 from 2^30).
+//            2^30 vertices or edges); far, two bits a vertex while the big
+//            component is found, freed before Tarjan's search; and 20 bytes
+//            a vertex Tarjan's search takes (32 from 2^30), for its path
+//            (16) and stack (4, 8 from 2^30), in std::vectors whose capacity
+//            may reach twice that and three times while one grows: at most
+//            60 bytes a vertex it takes (96 from 2^30).
 //   Threads: the caller's.
 //   Throws:  std::invalid_argument for bad input, std::bad_alloc; component
 //            is then unspecified.

@@ -1,9 +1,9 @@
 // Compiler specifics, each guarded here and nowhere else: inlining and
 // branch hints, prefetching, and the relaxed atomic operations that the
 // threaded mapping walks apply to plain memory (a byte of the colouring, a
-// counter of the in-degrees). With GCC and Clang these are builtins; other
-// compilers get plain inlining, no hints, no prefetch, and std::atomic over
-// the same storage.
+// counter of the in-degrees), and the lowest set bit of a word. With GCC and Clang these are
+// builtins; other compilers get plain inlining, no hints, no prefetch, and std::atomic over the
+// same storage.
 #ifndef CYCLE_DETAIL_CONFIG_H
 #define CYCLE_DETAIL_CONFIG_H
 
@@ -13,6 +13,8 @@
 #define CYCLE_GNU_BUILTINS 0
 #include <atomic>
 #endif
+
+#include <cstdint>
 
 // A walk's first stretch is inlined where it is called, whatever the
 // compiler's size estimate, and its table stretch kept out of line. Each
@@ -86,6 +88,19 @@ template <typename T> void atomicAdd(T* address, T amount) {
     __atomic_fetch_add(address, amount, __ATOMIC_RELAXED);
 #else
     asAtomic(address)->fetch_add(amount, std::memory_order_relaxed);
+#endif
+}
+
+// The position of the lowest set bit of a word that is not 0.
+inline unsigned lowestBit(uint64_t word) {
+#if CYCLE_GNU_BUILTINS
+    return static_cast<unsigned>(__builtin_ctzll(word));
+#else
+    unsigned position = 0;
+    while ((word >> position & 1) == 0) {
+        position++;
+    }
+    return position;
 #endif
 }
 

@@ -32,14 +32,13 @@ constexpr size_t COUNTS_AHEAD = 16;
 // within a longer row.
 constexpr size_t ROW_PREFETCH = 16;
 
-// Asks for the successors' counts of the row [e, end), up to ROW_PREFETCH
-// of them.
-template <typename Count, typename Vertex, typename Offset>
-CYCLE_ALWAYS_INLINE void askCounts(const Rows<Vertex, Offset>& rows, const Count* counts, size_t e,
-                                   size_t end) {
+// Asks for the lines ask(w) of the successors w of the row [e, end), up to
+// ROW_PREFETCH of them.
+template <typename Vertex, typename Offset, typename Ask>
+CYCLE_ALWAYS_INLINE void askAhead(const Rows<Vertex, Offset>& rows, size_t e, size_t end, Ask ask) {
     const size_t stop = end - e > ROW_PREFETCH ? e + ROW_PREFETCH : end;
     for (; e < stop; e++) {
-        prefetchLine(counts + rows.target(e));
+        prefetchLine(ask(rows.target(e)));
     }
 }
 
@@ -62,15 +61,17 @@ PeelFront seedPeel(const Count* counts, size_t n, Vertex* order) {
     return {0, tail};
 }
 
-// Takes vertices off the front of the peel of rows, each with its whole
-// row, until the front is empty or budget edges have been read; returns the
-// edges read. A count never falls to zero while a bit above the count's own
-// is set, so a vertex so marked is never peeled.
-template <bool Ahead, typename Count, typename Vertex, typename Offset>
-size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order, PeelFront& front,
-                size_t budget) {
-    auto at = [order](size_t i) {
-        return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]));
+// Takes vertices off the front of a walk over rows in the order of a queue,
+// each with its whole row, until the queue is empty or budget edges have
+// been read; returns the edges read. reached(w) is called for every edge's
+// target w, and w joins the queue where it returns true. The queue's order
+// is known ahead, so, Ahead, the walk asks for the rows it is about to read
+// and the lines ask(w) that reached(w) will read.
+template <bool Ahead, typename Vertex, typename Offset, typename Ask, typename Reached>
+size_t walkQueue(const Rows<Vertex, Offset>& rows, Vertex* queue, PeelFront& front, size_t budget,
+                 Ask ask, Reached reached) {
+    auto at = [queue](size_t i) {
+        return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(queue[i]));
     };
     size_t head = front.head;
     size_t tail = front.tail;
@@ -90,24 +91,35 @@ size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order, 
         }
         if (Ahead && head + COUNTS_AHEAD < tail) {
             const size_t u = at(head + COUNTS_AHEAD);
-            askCounts(rows, counts, rows.begin(u), rows.end(u));
+            askAhead(rows, rows.begin(u), rows.end(u), ask);
         }
         const size_t v = at(head);
         const size_t begin = rows.begin(v);
         const size_t end = rows.end(v);
         for (size_t e = begin; e < end; e++) {
             if (Ahead && CYCLE_RARELY(e + ROW_PREFETCH < end)) {
-                prefetchLine(counts + rows.target(e + ROW_PREFETCH));
+                prefetchLine(ask(rows.target(e + ROW_PREFETCH)));
             }
             const size_t w = rows.target(e);
-            if (--counts[w] == 0) {
-                order[tail++] = static_cast<Vertex>(w);
+            if (reached(w)) {
+                queue[tail++] = static_cast<Vertex>(w);
             }
         }
         read += end - begin;
     }
     front = {head, tail};
     return read;
+}
+
+// Takes vertices off the front of the peel of rows, as walkQueue does. A
+// count never falls to zero while a bit above the count's own is set, so a
+// vertex so marked is never peeled.
+template <bool Ahead, typename Count, typename Vertex, typename Offset>
+size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order, PeelFront& front,
+                size_t budget) {
+    return walkQueue<Ahead>(
+        rows, order, front, budget, [counts](size_t w) { return counts + w; },
+        [counts](size_t w) { return --counts[w] == 0; });
 }
 
 // Peels rows, whose in-degrees are in counts, into order (room for n

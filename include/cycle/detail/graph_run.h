@@ -7,6 +7,7 @@
 
 #include "graph_peel.h"
 #include "graph_race.h"
+#include "graph_reach.h"
 #include "graph_rows.h"
 #include "graph_search.h"
 
@@ -14,7 +15,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace cycle {
@@ -83,10 +86,32 @@ size_t graphComponents(const char* who, const Offset* offsets, const Vertex* tar
         // the peeled vertices, the last peeled lowest: every edge between
         // them runs forward in the peel's order, and none runs from a
         // vertex left to a peeled one.
-        const size_t left = peeled < rows.n ? componentsOfLeft(rows, counts, component) : 0;
+        auto at = [&order](size_t i) {
+            return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]));
+        };
+        size_t left = 0;
+        if (peeled < rows.n && liesFar(rows)) {
+            // The order's room is the reachability search's queue: the
+            // peeled vertices' numbers go first, raised by the count left
+            // once it is known.
+            for (size_t i = 0; i < peeled; i++) {
+                component[at(i)] = static_cast<Vertex>(peeled - 1 - i);
+            }
+            left = componentsByReach<true>(rows, counts, order.get(), component);
+            if (left == SIZE_MAX) {
+                left = componentsOfLeft(rows, counts, component);
+            }
+            using Count = std::remove_reference_t<decltype(*counts)>;
+            for (size_t v = 0; v < rows.n; v++) {
+                if (counts[v] == std::numeric_limits<Count>::max()) {
+                    component[v] = static_cast<Vertex>(static_cast<size_t>(component[v]) + left);
+                }
+            }
+            return left + peeled;
+        }
+        left = peeled < rows.n ? componentsOfLeft(rows, counts, component) : 0;
         for (size_t i = 0; i < peeled; i++) {
-            component[static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(order[i]))] =
-                static_cast<Vertex>(left + (peeled - 1 - i));
+            component[at(i)] = static_cast<Vertex>(left + (peeled - 1 - i));
         }
         return left + peeled;
     });

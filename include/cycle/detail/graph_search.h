@@ -20,29 +20,38 @@
 namespace cycle {
 namespace detail {
 
+// Writes FINISHED - 1 - rank[v] to component[v] for every v whose rank is
+// not FINISHED.
+template <typename Count, typename Vertex>
+void writeComponents(const Count* rank, size_t n, Vertex* component) {
+    constexpr Count FINISHED = std::numeric_limits<Count>::max();
+    for (size_t v = 0; v < n; v++) {
+        if (rank[v] != FINISHED) {
+            component[v] = static_cast<Vertex>(FINISHED - 1 - rank[v]);
+        }
+    }
+}
+
 // How many successors of a vertex just entered have their state and row
 // asked for ahead.
 constexpr size_t ENTER_AHEAD = 8;
 
-// The strongly connected components of the vertices whose counts are above
-// zero (Tarjan's search with Pearce's single index a vertex), numbered from
-// 0 in the order they complete: a component completes only after every
+// Tarjan's search (with Pearce's single index a vertex) over the vertices
+// whose rank is 0, numbering their strongly connected components from first
+// on in the order they complete: a component completes only after every
 // component it reaches, so every edge u -> w has u's number at least w's.
-// Writes each such vertex's number to component and returns how many there
-// are. counts is spent.
+// Every other vertex counts as finished: its rank must lie above n + 1,
+// every entry index, so that no comparison lowers a rank through it, and
+// an edge may run from it into the searched ones only if it is numbered
+// after them. Returns the number after the last given.
 //
-// Invariant: rank[v] (counts reused) is 0 for a vertex not yet entered, its
-// entry index (below every number given out) while on the path or waiting
-// in the stack of its component, and FINISHED - its component's number once
-// done; a peeled vertex holds FINISHED, so no comparison ever lowers a rank
-// through it.
+// Invariant: rank[v] is 0 for a vertex not yet entered, its entry index
+// (below every number given out) while on the path or waiting in the stack
+// of its component, and FINISHED - 1 - its component's number once done.
 template <bool Ahead, typename Count, typename Vertex, typename Offset>
-size_t componentsOfLeftRows(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
+size_t searchComponents(const Rows<Vertex, Offset>& rows, Count* rank, size_t first) {
     constexpr Count FINISHED = std::numeric_limits<Count>::max();
     const size_t n = rows.n;
-    for (size_t v = 0; v < n; v++) {
-        rank[v] = rank[v] == 0 ? FINISHED : 0;
-    }
     // 16 bytes a vertex on the path for a 32-bit Count, whose width every
     // vertex number fits.
     struct Entered {
@@ -53,7 +62,7 @@ size_t componentsOfLeftRows(const Rows<Vertex, Offset>& rows, Count* rank, Verte
     std::vector<Entered> path;
     std::vector<Count> waiting;
     Count index = 1;
-    Count next_number = FINISHED - 1;
+    Count next_number = static_cast<Count>(FINISHED - 1 - first);
     auto enter = [&](size_t v) {
         rank[v] = index++;
         const size_t b = rows.begin(v);
@@ -117,21 +126,25 @@ size_t componentsOfLeftRows(const Rows<Vertex, Offset>& rows, Count* rank, Verte
             }
         }
     }
-    for (size_t v = 0; v < n; v++) {
-        if (rank[v] != FINISHED) {
-            component[v] = static_cast<Vertex>(FINISHED - 1 - rank[v]);
-        }
-    }
     return static_cast<size_t>(FINISHED - 1 - next_number);
 }
 
-// The components as componentsOfLeftRows numbers them, asking ahead for the
-// state and offsets of the successors of a vertex just entered where the
-// graph lies beyond the near caches.
+// The strongly connected components of the vertices whose counts are above
+// zero, numbered from 0 as searchComponents numbers them, asking ahead for
+// the state and offsets of the successors of a vertex just entered where the
+// graph lies beyond the near caches. Writes each such vertex's number to
+// component and returns how many there are. counts is spent: a peeled
+// vertex's rank is FINISHED, every other FINISHED - 1 - its number.
 template <typename Count, typename Vertex, typename Offset>
 size_t componentsOfLeft(const Rows<Vertex, Offset>& rows, Count* rank, Vertex* component) {
-    return liesFar(rows) ? componentsOfLeftRows<true>(rows, rank, component)
-                         : componentsOfLeftRows<false>(rows, rank, component);
+    constexpr Count FINISHED = std::numeric_limits<Count>::max();
+    for (size_t v = 0; v < rows.n; v++) {
+        rank[v] = rank[v] == 0 ? FINISHED : 0;
+    }
+    const size_t count = liesFar(rows) ? searchComponents<true>(rows, rank, 0)
+                                       : searchComponents<false>(rows, rank, 0);
+    writeComponents(rank, rows.n, component);
+    return count;
 }
 
 } // namespace detail
