@@ -118,6 +118,13 @@ def targets(rows):
             if worst:
                 value, shape = max(worst)
                 add(f"{question} in the caches never slower than {textbook}", n, shape, value, 1.0)
+    # The big component by reachability.
+    for shape in ["random", "rmat"]:
+        r = row(rows, "scc", shape, big)
+        add("stronglyConnected at most 16x edgegather", big, shape,
+            r["floor_ratio"] if r else None, 16.0)
+        add("stronglyConnected at least 3x faster than tarjan (time over its)", big, shape,
+            over(rows, "scc", "tarjan", shape, big), 1 / 3)
     deep, dag = 1 << 24, 1 << 22
     for question, mine, _, _ in QUESTIONS:
         chain, base = row(rows, mine, "chain", deep), row(rows, mine, "dag", dag)
