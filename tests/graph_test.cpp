@@ -840,3 +840,101 @@ TEST(GraphTest, LargeGraphsSplitIntoComponentsAsKosarajuSplitsThem) {
 }
 
 } // namespace
+
+namespace {
+
+// count chains numbered at random through fresh vertices, each of length
+// vertices, appended to g; returns them in order.
+std::vector<std::vector<size_t>> addChains(Lists& g, std::mt19937_64& random, size_t count,
+                                           size_t length) {
+    const size_t first = g.size();
+    g.resize(first + count * length);
+    std::vector<size_t> ids(count * length);
+    std::iota(ids.begin(), ids.end(), first);
+    std::shuffle(ids.begin(), ids.end(), random);
+    std::vector<std::vector<size_t>> chains(count);
+    for (size_t c = 0; c < count; c++) {
+        chains[c].assign(ids.begin() + c * length, ids.begin() + (c + 1) * length);
+        for (size_t i = 0; i + 1 < length; i++) {
+            g[chains[c][i]].push_back(chains[c][i + 1]);
+        }
+    }
+    return chains;
+}
+
+// Graphs made mostly of long paths of one in-edge and one out-edge, where
+// the peel far from the caches contracts them: chains with branches into
+// them and out of them at both ends, a chain that the search starts near
+// the end of and finishes in part before the peel is through, rings of
+// chain vertices beside a DAG, self-loops among the chains, and a cycle
+// through chains that the contracted peel stops at. Each below and above
+// the size where the graph lies far.
+TEST(GraphTest, LongChainsAreContractedToTheSameAnswers) {
+    std::mt19937_64 random(395);
+    for (size_t n : {size_t{1} << 12, size_t{1} << 18}) {
+        SCOPED_TRACE(n);
+        // Sources branching into chains, chains merging into sinks and into
+        // each other's middles, and a chain's end feeding another's start.
+        Lists branched(8);
+        const auto chains = addChains(branched, random, 64, n / 64);
+        for (size_t c = 0; c < 64; c++) {
+            branched[c % 4].push_back(chains[c].front());
+            branched[chains[c].back()].push_back(4 + c % 4);
+            if (c % 3 == 0) {
+                branched[chains[c][n / 128]].push_back(chains[(c + 1) % 64][n / 256]);
+            }
+            if (c % 5 == 1 && c + 1 < 64) {
+                branched[chains[c].back()].push_back(chains[c + 1].front());
+            }
+        }
+        checkLarge(branched, true);
+        checkLargeComponents(branched);
+
+        // Vertex 0 near the end of one chain: the search finishes the rest
+        // of it before the count pass is through.
+        Lists late;
+        auto one = addChains(late, random, 1, n);
+        const size_t zero_at = std::find(one[0].begin(), one[0].end(), size_t{0}) - one[0].begin();
+        std::swap(one[0][zero_at], one[0][n - 40]);
+        late.assign(n, {});
+        for (size_t i = 0; i + 1 < n; i++) {
+            late[one[0][i]].push_back(one[0][i + 1]);
+        }
+        checkLarge(late, true);
+        checkLargeComponents(late);
+        late[one[0][n - 1]].push_back(one[0][n / 3]);
+        checkLarge(late, false);
+        checkLargeComponents(late);
+
+        // Rings of chain vertices beside a DAG and chains, and self-loops.
+        std::vector<size_t> rank;
+        Lists rings = rankedDag(random, n / 4, 4, rank);
+        const auto loops = addChains(rings, random, 16, n / 32);
+        for (size_t c = 0; c < 16; c++) {
+            if (c % 2 == 0) {
+                rings[loops[c].back()].push_back(loops[c].front());
+            } else {
+                rings[rank[c]].push_back(loops[c].front());
+            }
+        }
+        const size_t loops_from = rings.size();
+        rings.resize(loops_from + n / 4);
+        for (size_t v = loops_from; v < rings.size(); v++) {
+            rings[v].push_back(v);
+        }
+        checkLarge(rings, false);
+        checkLargeComponents(rings);
+
+        // The peel takes a chain into a cycle of chains and stops there.
+        Lists stuck;
+        const auto parts = addChains(stuck, random, 8, n / 8);
+        for (size_t c = 0; c < 8; c++) {
+            stuck[parts[c].back()].push_back(parts[(c + 1) % 8][c == 7 ? 1 : 0]);
+        }
+        stuck[parts[7].back()].push_back(parts[0].front());
+        checkLarge(stuck, false);
+        checkLargeComponents(stuck);
+    }
+}
+
+} // namespace

@@ -34,8 +34,8 @@ constexpr size_t ROW_PREFETCH = 16;
 
 // Asks for the lines ask(w) of the successors w of the row [e, end), up to
 // ROW_PREFETCH of them.
-template <typename Vertex, typename Offset, typename Ask>
-CYCLE_ALWAYS_INLINE void askAhead(const Rows<Vertex, Offset>& rows, size_t e, size_t end, Ask ask) {
+template <typename View, typename Ask>
+CYCLE_ALWAYS_INLINE void askAhead(const View& rows, size_t e, size_t end, Ask ask) {
     const size_t stop = end - e > ROW_PREFETCH ? e + ROW_PREFETCH : end;
     for (; e < stop; e++) {
         prefetchLine(ask(rows.target(e)));
@@ -66,10 +66,11 @@ PeelFront seedPeel(const Count* counts, size_t n, Vertex* order) {
 // been read; returns the edges read. reached(w) is called for every edge's
 // target w, and w joins the queue where it returns true. The queue's order
 // is known ahead, so, Ahead, the walk asks for the rows it is about to read
-// and the lines ask(w) that reached(w) will read.
-template <bool Ahead, typename Vertex, typename Offset, typename Ask, typename Reached>
-size_t walkQueue(const Rows<Vertex, Offset>& rows, Vertex* queue, PeelFront& front, size_t budget,
-                 Ask ask, Reached reached) {
+// and the lines ask(w) that reached(w) will read. rows is any view with
+// Rows' begin, end, target, rowLine and edgeLine.
+template <bool Ahead, typename View, typename Vertex, typename Ask, typename Reached>
+size_t walkQueue(const View& rows, Vertex* queue, PeelFront& front, size_t budget, Ask ask,
+                 Reached reached) {
     auto at = [queue](size_t i) {
         return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(queue[i]));
     };
@@ -78,15 +79,15 @@ size_t walkQueue(const Rows<Vertex, Offset>& rows, Vertex* queue, PeelFront& fro
     size_t read = 0;
     for (; head < tail && read < budget; head++) {
         if (Ahead && head + ROW_AHEAD < tail) {
-            prefetchLine(rows.offsets + at(head + ROW_AHEAD));
+            prefetchLine(rows.rowLine(at(head + ROW_AHEAD)));
         }
         if (Ahead && head + EDGES_AHEAD < tail) {
             const size_t u = at(head + EDGES_AHEAD);
             const size_t b = rows.begin(u);
             const size_t e = rows.end(u);
             if (b < e) {
-                prefetchLine(rows.targets + b);
-                prefetchLine(rows.targets + (e - 1));
+                prefetchLine(rows.edgeLine(b));
+                prefetchLine(rows.edgeLine(e - 1));
             }
         }
         if (Ahead && head + COUNTS_AHEAD < tail) {
@@ -120,21 +121,6 @@ size_t peelRows(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order, 
     return walkQueue<Ahead>(
         rows, order, front, budget, [counts](size_t w) { return counts + w; },
         [counts](size_t w) { return --counts[w] == 0; });
-}
-
-// Peels rows, whose in-degrees are in counts, into order (room for n
-// vertices), asking for lines ahead where the graph lies beyond the nearest
-// caches. Returns how many vertices were peeled: n exactly when the graph is
-// acyclic. counts ends as the invariant says.
-template <typename Count, typename Vertex, typename Offset>
-size_t peel(const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order) {
-    PeelFront front = seedPeel(counts, rows.n, order);
-    if (liesFar(rows)) {
-        peelRows<true>(rows, counts, order, front, SIZE_MAX);
-    } else {
-        peelRows<false>(rows, counts, order, front, SIZE_MAX);
-    }
-    return front.tail;
 }
 
 } // namespace detail

@@ -36,6 +36,7 @@
 #define CYCLE_DETAIL_GRAPH_RACE_H
 
 #include "config.h"
+#include "graph_chains.h"
 #include "graph_peel.h"
 #include "graph_rows.h"
 
@@ -64,6 +65,11 @@ constexpr size_t RACE_FIRST = 1024;
 // 8 kept every DAG under Kahn's queue).
 constexpr size_t RACE_SHARE = 64;
 constexpr size_t RACE_SHARE_FAR = 8;
+// Far, on rows this sparse (fewer edges a vertex) the search waits for a
+// miss an edge and asks ahead for little, while the count pass reads in
+// order: the peel keeps its near share. A chain's search would otherwise
+// cost it more than the contracted peel.
+constexpr size_t SPARSE_ROWS = 2;
 // A vertex the search enters costs it as many edges: pushing it on the
 // path and finishing it, where the peel only appends it.
 constexpr size_t RACE_ENTER = 4;
@@ -93,6 +99,9 @@ template <typename Count, typename Vertex, typename Offset> struct Race {
     size_t counted;
     bool seeded = false;
     PeelFront front{0, 0};
+    // The peel runs on the contracted chains, and the search waits for it.
+    bool contracted = false;
+    Chains<Count> chains;
 
     Race(const Rows<Vertex, Offset>& r, Count* c, Vertex* o)
         : rows(r), counts(c), order(o), counted(r.begin(0)) {
@@ -183,6 +192,28 @@ bool searchSome(Race<Count, Vertex, Offset>& race, size_t budget, size_t* read,
     }
 }
 
+// Once the count pass is through, contracts the graph's chains where it has
+// enough of them. The search is taken back off its path first, so that its
+// vertices may be chain vertices, and waits until the contracted peel is
+// through: it would otherwise enter a segment the peel takes whole.
+template <typename Count, typename Vertex, typename Offset>
+void startChains(Race<Count, Vertex, Offset>& race) {
+    using R = Race<Count, Vertex, Offset>;
+    const size_t markers = chainMarkers(race.rows, race.counts);
+    if (markers == 0) {
+        return;
+    }
+    for (const Visit& visit : race.path) {
+        race.counts[visit.vertex] &= ~R::ON_PATH;
+        if (race.counts[visit.vertex] == 0) {
+            race.order[race.front.tail++] = static_cast<Vertex>(visit.vertex);
+        }
+    }
+    race.path.clear();
+    contractChains(race.rows, race.counts, race.chains, markers);
+    race.contracted = true;
+}
+
 // Runs the count pass, then the peel, until they have read budget edges
 // (returns false) or the peel's front is empty (true). *read gains the
 // edges read.
@@ -201,8 +232,23 @@ bool peelSome(const char* who, Race<Count, Vertex, Offset>& race, size_t budget,
         }
         race.front = seedPeel(race.counts, rows.n, race.order);
         race.seeded = true;
+        if (Ahead) {
+            startChains(race);
+        }
     }
     const size_t head = race.front.head;
+    if (race.contracted) {
+        *read +=
+            peelContracted<Ahead>(rows, race.counts, race.order, race.front, budget, race.chains);
+        *read += race.front.head - head;
+        if (race.front.head < race.front.tail) {
+            return false;
+        }
+        expandChains(rows, race.counts, race.order, race.front, race.chains,
+                     rows.n - race.finished);
+        race.contracted = false;
+        return true;
+    }
     *read += peelRows<Ahead>(rows, race.counts, race.order, race.front, budget);
     *read += race.front.head - head;
     return race.front.head == race.front.tail;
@@ -241,13 +287,14 @@ template <bool Ahead, typename Count, typename Vertex, typename Offset>
 RaceEnd raceRows(const char* who, const Rows<Vertex, Offset>& rows, Count* counts, Vertex* order,
                  std::vector<Vertex>& cycle) {
     Race<Count, Vertex, Offset> race(rows, counts, order);
-    const size_t share = Ahead ? RACE_SHARE_FAR : RACE_SHARE;
+    const size_t edges = rows.begin(rows.n) - rows.begin(0);
+    const size_t share = Ahead && edges >= SPARSE_ROWS * rows.n ? RACE_SHARE_FAR : RACE_SHARE;
     size_t searched = 0;
     size_t peeled = 0;
     size_t goal = RACE_FIRST;
     bool peel_done = false;
     for (;;) {
-        if (!race.stopped) {
+        if (!race.stopped && !race.contracted) {
             const size_t budget = peel_done ? SIZE_MAX : goal - searched;
             if (searchSome<Ahead>(race, budget, &searched, cycle)) {
                 if (cycle.empty()) {
@@ -261,9 +308,9 @@ RaceEnd raceRows(const char* who, const Rows<Vertex, Offset>& rows, Count* count
         }
         if (!peel_done) {
             const size_t goal_peeled = goal * share;
-            const size_t budget = race.stopped           ? SIZE_MAX
-                                  : goal_peeled > peeled ? goal_peeled - peeled
-                                                         : 0;
+            const size_t budget = race.stopped || race.contracted ? SIZE_MAX
+                                  : goal_peeled > peeled          ? goal_peeled - peeled
+                                                                  : 0;
             // A path that blocks the peel is taken back at once, and the
             // peel goes on with what is left of its slice.
             const size_t slice_end = budget > SIZE_MAX - peeled ? SIZE_MAX : peeled + budget;

@@ -39,19 +39,6 @@ namespace detail {
 // component is marked in about ten.
 constexpr size_t REACH_PASSES = 24;
 
-// A set of vertices, a bit each.
-struct VertexBits {
-    std::unique_ptr<uint64_t[]> words;
-
-    explicit VertexBits(size_t n) : words(new uint64_t[n / 64 + 1]()) {}
-    bool has(size_t v) const {
-        return (words[v >> 6] >> (v & 63) & 1) != 0;
-    }
-    void add(size_t v) {
-        words[v >> 6] |= uint64_t{1} << (v & 63);
-    }
-};
-
 // The vertex the searches start from: of those left (count above zero), the
 // one with the most in-edges from the others, the likeliest to lie in the
 // big component; n if none is left.

@@ -26,6 +26,19 @@
 namespace cycle {
 namespace detail {
 
+// A set of vertices, a bit each.
+struct VertexBits {
+    std::unique_ptr<uint64_t[]> words;
+
+    explicit VertexBits(size_t n) : words(new uint64_t[n / 64 + 1]()) {}
+    bool has(size_t v) const {
+        return (words[v >> 6] >> (v & 63) & 1) != 0;
+    }
+    void add(size_t v) {
+        words[v >> 6] |= uint64_t{1} << (v & 63);
+    }
+};
+
 // The rows of a checked graph, read as unsigned positions and vertices.
 template <typename Vertex, typename Offset> struct Rows {
     const Offset* offsets;
@@ -40,6 +53,13 @@ template <typename Vertex, typename Offset> struct Rows {
     }
     size_t target(size_t e) const {
         return static_cast<size_t>(static_cast<std::make_unsigned_t<Vertex>>(targets[e]));
+    }
+    // The lines that begin(v) and target(e) read, to ask for ahead.
+    const void* rowLine(size_t v) const {
+        return offsets + v;
+    }
+    const void* edgeLine(size_t e) const {
+        return targets + e;
     }
 };
 

@@ -5,6 +5,7 @@
 #ifndef CYCLE_DETAIL_GRAPH_RUN_H
 #define CYCLE_DETAIL_GRAPH_RUN_H
 
+#include "graph_chains.h"
 #include "graph_peel.h"
 #include "graph_race.h"
 #include "graph_reach.h"

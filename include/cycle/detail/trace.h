@@ -25,8 +25,8 @@
 #include "../results.h"
 #include "config.h"
 #include "mapping_reads.h"
+#include "markers.h"
 #include "one_at_a_time.h"
-#include "spread.h"
 #include "threads.h"
 
 #include <algorithm>
@@ -43,13 +43,6 @@ constexpr uint64_t PEEL_AHEAD = 16;
 constexpr uint64_t AHEAD_RING = 32;
 static_assert(AHEAD_RING > PEEL_AHEAD + 1 && (AHEAD_RING & (AHEAD_RING - 1)) == 0,
               "the ring holds every successor read ahead");
-
-// Markers' segments walked at once on one thread.
-constexpr int SEGMENT_CURSORS = 32;
-
-inline bool isMarker(uint64_t element) {
-    return spreadKey(element) >> 58 == 0;
-}
 
 // Counts every element's in-degree into count, threads of them each taking a
 // block of the table (adding atomically when there are several). Reads each
